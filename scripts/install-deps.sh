@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the run need, only
+# those missing. Uses sudo when not root.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  libsdl2-dev libsdl2-mixer-dev libcdio-dev libcdio-paranoia-dev
+  libgtk-3-dev libx11-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic
+  sox libsox-fmt-mp3 clang libclang-rt-14-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

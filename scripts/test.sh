@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test twice: in the normal
+# build and in the ASan + UBSan build. Tests that need a display start their
+# own Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh build
+(cd build && ctest --output-on-failure -j2)
+scripts/build.sh build-asan -DORUNA_SANITIZE=ON -DORUNA_BUILD_BENCH=OFF
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && ctest --output-on-failure -j2)

@@ -1,0 +1,147 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+extern char** environ;
+
+namespace oruna::test {
+namespace {
+
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+  std::vector<char*> out;
+  for (auto& s : strings) out.push_back(s.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+}  // namespace
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+XvfbServer::XvfbServer(const std::string& screen) {
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  std::vector<std::string> argv = {"Xvfb",    "-displayfd", std::to_string(fds[1]),
+                                   "-screen", "0",          screen,
+                                   "-nolisten", "tcp",      "-noreset"};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  auto args = CStrings(argv);
+  const int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    pid_ = -1;
+    close(fds[0]);
+    return;
+  }
+  // Xvfb writes the display number followed by a newline once it accepts clients.
+  std::string number;
+  pollfd pfd{fds[0], POLLIN, 0};
+  while (poll(&pfd, 1, 10000) > 0) {
+    char c = 0;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) return;
+  display_ = ":" + number;
+  if (const char* old = std::getenv("DISPLAY")) {
+    had_previous_ = true;
+    previous_display_ = old;
+  }
+  setenv("DISPLAY", display_.c_str(), 1);
+}
+
+XvfbServer::~XvfbServer() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (had_previous_) setenv("DISPLAY", previous_display_.c_str(), 1);
+  else unsetenv("DISPLAY");
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::map<std::string, std::string>& env) {
+  std::vector<std::string> envs;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry(*e);
+    const std::string key = entry.substr(0, entry.find('='));
+    if (env.count(key) == 0) envs.push_back(entry);
+  }
+  for (const auto& [key, value] : env) envs.push_back(key + "=" + value);
+  std::vector<std::string> args_copy = argv;
+  auto args = CStrings(args_copy);
+  auto env_ptrs = CStrings(envs);
+  if (posix_spawn(&pid_, args_copy[0].c_str(), nullptr, nullptr, args.data(), env_ptrs.data()) != 0)
+    pid_ = -1;
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0 && !status_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
+  if (pid_ <= 0) return std::nullopt;
+  WaitUntil(
+      [&] {
+        if (status_) return true;
+        int raw = 0;
+        if (waitpid(pid_, &raw, WNOHANG) == pid_)
+          status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return status_.has_value();
+      },
+      timeout);
+  return status_;
+}
+
+bool ChildProcess::Running() { return pid_ > 0 && !Wait(std::chrono::milliseconds(0)); }
+
+void ChildProcess::Kill(int signal_number) {
+  if (pid_ > 0 && !status_) kill(pid_, signal_number);
+}
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string templ = std::string(base != nullptr ? base : "/tmp") + "/oruna-test-XXXXXX";
+  if (mkdtemp(templ.data()) != nullptr) path_ = templ;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string BinaryDir() { return ORUNA_BINARY_DIR; }
+
+}  // namespace oruna::test

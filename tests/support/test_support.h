@@ -1,0 +1,86 @@
+// Helpers for tests that run real programs: a private Xvfb display, child
+// processes with a deadline, temporary directories and small file helpers.
+#pragma once
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace oruna::test {
+
+// Starts Xvfb on a free display (-displayfd) with a 1024x768x24 screen and
+// points $DISPLAY at it for the life of the object.
+class XvfbServer {
+ public:
+  explicit XvfbServer(const std::string& screen = "1024x768x24");
+  ~XvfbServer();
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+  bool ok() const { return pid_ > 0 && !display_.empty(); }
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+  std::string previous_display_;
+  bool had_previous_ = false;
+};
+
+// A child process started from argv with extra environment variables.
+class ChildProcess {
+ public:
+  ChildProcess(const std::vector<std::string>& argv,
+               const std::map<std::string, std::string>& env = {});
+  ~ChildProcess();  // kills the process if it still runs
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
+  // Exit code once the process has ended within `timeout`, else nullopt.
+  // A process ended by a signal reports 128 + the signal number.
+  std::optional<int> Wait(std::chrono::milliseconds timeout);
+  bool Running();
+  void Kill(int signal_number);
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> status_;
+};
+
+// A fresh directory under $TMPDIR, removed with its contents at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+void SleepMs(int ms);
+
+// Polls `condition` every 10 ms until it holds or `timeout` passes.
+template <typename F>
+bool WaitUntil(F condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    SleepMs(10);
+  }
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+
+// Folder of the built programs (Oruna.dll, Oruna.scr, test tools).
+std::string BinaryDir();
+
+}  // namespace oruna::test
