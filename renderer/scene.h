@@ -1,0 +1,32 @@
+// The glowing star: backdrop wall, tumbling sphere, additive corona shell and
+// sparks, drawn in OpenGL 1.1 immediate mode with the context current.
+#pragma once
+#include "gl_include.h"
+
+namespace oruna {
+
+// Loads the four textures and sets up GL state, the quadric and the corona
+// grid. False only when none of the four bitmaps could be loaded.
+bool InitScene();
+
+// Draws one frame into the back buffer and advances the animation one frame.
+void DrawFrame();
+
+// The per-frame spark step without drawing: one spawn at each of the five
+// emitters, each followed by a step of the whole pool.
+void StepSparkEmitters();
+
+// Sets viewport and a 45-degree perspective for a client area in pixels.
+void ResizeView(int width, int height);
+
+// The sphere's rotation in degrees, and the step that advances it.
+float RotationAngle();
+float AdvanceAngle(float angle);
+
+// The scene's texture names by role (0 while not loaded).
+struct SceneTextures {
+  GLuint corona = 0, backdrop = 0, sphere = 0, particles = 0;
+};
+SceneTextures& Textures();
+
+}  // namespace oruna
