@@ -18,6 +18,10 @@ struct RendererState {
   bool fullscreen = true;
   bool active = true;
   bool keys[256] = {};
+  // A press and its release can both arrive between two idle passes (a quick
+  // tap while a slow frame is drawn); the table alone would then never show
+  // Escape as held. The press is remembered until an idle pass has seen it.
+  bool escape_pressed = false;
 };
 RendererState g;
 
@@ -70,6 +74,7 @@ bool HandleEvent(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (e.key.keysym.sym >= 0 && e.key.keysym.sym < 256) g.keys[e.key.keysym.sym] = e.type == SDL_KEYDOWN;
+      if (e.type == SDL_KEYDOWN && e.key.keysym.sym == kEscape) g.escape_pressed = true;
       return true;
     default: return true;
   }
@@ -148,7 +153,7 @@ int RunRendererLoop() {
     }
     if (g.active) DrawFrame();
     // Checked on every idle pass, so Escape works even while minimised.
-    if (g.keys[kEscape]) return 0;
+    if (g.keys[kEscape] || g.escape_pressed) return 0;
     SDL_GL_SwapWindow(g.window);
   }
 }
