@@ -1,0 +1,87 @@
+#include "x11_test_util.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
+
+#include "test_support.h"
+#include "window_search_x11.h"
+
+namespace oruna::test {
+
+X11Connection::X11Connection() : display_(XOpenDisplay(nullptr)) {}
+X11Connection::~X11Connection() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+Window X11Connection::Find(const std::string& title) { return FindX11WindowByTitle(display_, title); }
+
+bool X11Connection::WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) {
+  return WaitUntil([&] { return Find(title) != None; }, timeout);
+}
+
+bool X11Connection::WaitForWindowGone(const std::string& title, std::chrono::milliseconds timeout) {
+  return WaitUntil([&] { return Find(title) == None; }, timeout);
+}
+
+void X11Connection::KeyDown(const char* keysym_name) {
+  const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
+  XTestFakeKeyEvent(display_, code, True, CurrentTime);
+  XFlush(display_);
+}
+
+void X11Connection::KeyUp(const char* keysym_name) {
+  const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
+  XTestFakeKeyEvent(display_, code, False, CurrentTime);
+  XFlush(display_);
+}
+
+void X11Connection::TapKey(const char* keysym_name) {
+  KeyDown(keysym_name);
+  KeyUp(keysym_name);
+}
+
+void X11Connection::RequestClose(Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, window, False, NoEventMask, &event);
+  XFlush(display_);
+}
+
+bool X11Connection::Size(Window window, int& width, int& height) {
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display_, window, &attributes) == 0) return false;
+  width = attributes.width;
+  height = attributes.height;
+  return true;
+}
+
+bool X11Connection::CursorHidden() {
+  XFixesCursorImage* cursor = XFixesGetCursorImage(display_);
+  if (cursor == nullptr) return false;
+  bool hidden = true;
+  for (int i = 0; i < cursor->width * cursor->height; ++i)
+    if ((cursor->pixels[i] >> 24) != 0) hidden = false;  // any opaque pixel
+  XFree(cursor);
+  return hidden;
+}
+
+std::vector<uint32_t> X11Connection::Grab(int x, int y, int width, int height) {
+  std::vector<uint32_t> pixels;
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  if (image == nullptr) return pixels;
+  for (int row = 0; row < height; ++row)
+    for (int col = 0; col < width; ++col)
+      pixels.push_back(static_cast<uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFFu);
+  XDestroyImage(image);
+  return pixels;
+}
+
+}  // namespace oruna::test

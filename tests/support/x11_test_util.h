@@ -1,0 +1,45 @@
+// X11 helpers for end-to-end tests: find windows by title, press keys,
+// request a close as a window manager would, read pixels back.
+#pragma once
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace oruna::test {
+
+// An open connection to $DISPLAY for the life of the object.
+class X11Connection {
+ public:
+  X11Connection();
+  ~X11Connection();
+  X11Connection(const X11Connection&) = delete;
+  X11Connection& operator=(const X11Connection&) = delete;
+  Display* get() const { return display_; }
+  bool ok() const { return display_ != nullptr; }
+
+  Window Find(const std::string& title);
+  // Waits until a window with the title exists (true) or the timeout passes.
+  bool WaitForWindow(const std::string& title, std::chrono::milliseconds timeout);
+  bool WaitForWindowGone(const std::string& title, std::chrono::milliseconds timeout);
+
+  // Presses and releases a key through XTest (to the focused window).
+  void TapKey(const char* keysym_name);
+  void KeyDown(const char* keysym_name);
+  void KeyUp(const char* keysym_name);
+  // Sends WM_DELETE_WINDOW, the close request of a window manager.
+  void RequestClose(Window window);
+  // Size of a window's inside, in pixels.
+  bool Size(Window window, int& width, int& height);
+  // True when the cursor shown now has no visible pixel (a hidden cursor).
+  bool CursorHidden();
+  // 0xRRGGBB pixels of a rectangle of the root window, rows top first.
+  std::vector<uint32_t> Grab(int x, int y, int width, int height);
+
+ private:
+  Display* display_ = nullptr;
+};
+
+}  // namespace oruna::test
