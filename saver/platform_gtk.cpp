@@ -1,0 +1,178 @@
+// Saver platform on Linux: GTK 3 (X11 backend forced) for the run form and
+// its timers, an own Xlib connection for title look-ups and the cursor,
+// posix_spawn for the renderer, the Xlib preview, and the end of the program
+// as an immediate process exit.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <map>
+#include <memory>
+
+#include "cursor_x11.h"
+#include "file_replace.h"
+#include "preview.h"
+#include "program_start.h"
+#include "run_form.h"
+#include "saver_entry.h"
+#include "saver_main.h"
+#include "settings_dialog_entry.h"
+#include "settings_file.h"
+#include "texture_files.h"
+#include "window_search_x11.h"
+
+namespace oruna {
+namespace {
+
+class GtkSaverPlatform final : public SaverPlatform {
+ public:
+  ~GtkSaverPlatform() override {
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+
+  bool WindowWithTitleExists(const std::string& title) override {
+    Display* display = XDisplay();
+    return display != nullptr && FindX11WindowByTitle(display, title) != None;
+  }
+
+  void CreateTextureDir() override { CreateTextureExchangeDir(); }
+  void LoadSettings() override { INI_Load(); }
+
+  void ShowSettingsDialog() override {
+    if (EnsureGtk()) oruna::ShowSettingsDialog();
+  }
+
+  void StartPreview(int64_t parent) override {
+    preview_ = StartPreviewWindow(parent);
+    // Without a pane to live in, the preview would stay invisible forever.
+    if (!preview_) EndProgram();
+  }
+
+  void LoadRunForm(const std::string& argument_text) override;
+
+  void HideCursor() override { HideCursorX11(XDisplay()); }
+  void ShowCursor() override { ShowCursorX11(XDisplay()); }
+
+  [[noreturn]] void EndProgram() override {
+    // Requests still queued (the cursor shown again) must reach the server.
+    if (display_ != nullptr) XSync(display_, False);
+    if (gtk_ready_) gdk_display_flush(gdk_display_get_default());
+    _exit(0);
+  }
+
+  bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    return ReplaceFileContents(path, bytes);
+  }
+
+  std::string ProgramFolder() override { return oruna::ProgramFolder(); }
+
+  void StartProgram(const std::string& path) override { renderer_.Start(path); }
+  ProgramState StartedProgramState() override { return renderer_.State(); }
+
+  TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
+  void StopTimer(TimerId id) override;
+
+  // Runs the loaded form until it ends the program.
+  int Run();
+
+ private:
+  struct TimerData {
+    std::function<void()> tick;
+  };
+  static gboolean OnTimer(gpointer data);
+  static gboolean OnUnloadRequest(gpointer data);
+
+  Display* XDisplay() {
+    if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
+    return display_;
+  }
+  bool EnsureGtk();
+
+  Display* display_ = nullptr;  // title look-ups and the cursor
+  bool gtk_ready_ = false;
+  GtkWidget* run_window_ = nullptr;
+  std::unique_ptr<RunForm> run_form_;
+  std::unique_ptr<Preview> preview_;
+  StartedProgram renderer_;
+  std::map<TimerId, guint> timers_;
+  TimerId next_timer_ = 1;
+};
+
+bool GtkSaverPlatform::EnsureGtk() {
+  if (!gtk_ready_) {
+    gdk_set_allowed_backends("x11");
+    gtk_ready_ = gtk_init_check(nullptr, nullptr) != FALSE;
+  }
+  return gtk_ready_;
+}
+
+gboolean GtkSaverPlatform::OnTimer(gpointer data) {
+  // The tick may stop its own timer, which frees `data`: run a copy.
+  const std::function<void()> tick = static_cast<TimerData*>(data)->tick;
+  tick();
+  return G_SOURCE_CONTINUE;
+}
+
+SaverPlatform::TimerId GtkSaverPlatform::StartTimer(int interval_ms, std::function<void()> tick) {
+  const TimerId id = next_timer_++;
+  auto* data = new TimerData{std::move(tick)};
+  timers_[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(interval_ms), OnTimer,
+                                   data, [](gpointer p) { delete static_cast<TimerData*>(p); });
+  return id;
+}
+
+void GtkSaverPlatform::StopTimer(TimerId id) {
+  const auto it = timers_.find(id);
+  if (it == timers_.end()) return;
+  g_source_remove(it->second);
+  timers_.erase(it);
+}
+
+gboolean GtkSaverPlatform::OnUnloadRequest(gpointer data) {
+  static_cast<GtkSaverPlatform*>(data)->run_form_->Form_QueryUnload();
+  return G_SOURCE_REMOVE;
+}
+
+void GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
+  if (!EnsureGtk()) EndProgram();
+  // A real top-level window, realized so that it carries its caption on the
+  // display for a second instance to find, and never shown.
+  run_window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_title(GTK_WINDOW(run_window_), kRunFormTitle);
+  gtk_widget_realize(run_window_);
+  gdk_display_sync(gdk_display_get_default());
+
+  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
+  // Unload requests from outside: a close request to the window, or the
+  // session asking the process to end.
+  g_signal_connect(run_window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer data) {
+                     OnUnloadRequest(data);
+                     return TRUE;
+                   }),
+                   this);
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal_number, OnUnloadRequest, this);
+
+  run_form_->Form_Load();
+}
+
+int GtkSaverPlatform::Run() {
+  if (preview_) {
+    preview_->Run();
+    EndProgram();
+  }
+  if (run_form_) gtk_main();  // the run form ends the program itself
+  return 0;
+}
+
+}  // namespace
+
+int RunSaver(const std::string& argument_text) {
+  static GtkSaverPlatform platform;  // lives until the process ends
+  Main(argument_text, platform);
+  return platform.Run();
+}
+
+}  // namespace oruna

@@ -1,0 +1,96 @@
+// The run form's handlers. Everything runs on the program's one thread:
+// Form_Load first, then the timer ticks one at a time, then Form_QueryUnload.
+#include "run_form.h"
+
+#include "bgm_player.h"
+#include "builtin_pictures.h"
+#include "command_line.h"
+#include "settings_values.h"
+#include "texture_files.h"
+
+namespace oruna {
+
+RunForm::RunForm(SaverPlatform& platform, RunFormMusic& music, std::string argument_text)
+    : platform_(platform), music_(music), argument_text_(std::move(argument_text)) {}
+
+void RunForm::Enable(Timer& timer, int interval_ms, void (RunForm::*tick)()) {
+  if (timer) return;
+  timer = platform_.StartTimer(interval_ms, [this, tick] { (this->*tick)(); });
+}
+
+void RunForm::Disable(Timer& timer) {
+  if (!timer) return;
+  platform_.StopTimer(*timer);
+  timer.reset();
+}
+
+void RunForm::WriteTextures() {
+  // The renderer reads these as it starts, so all four are complete before it
+  // is started. A picture that cannot be written is skipped silently.
+  for (int index = 1; index <= kTextureCount; ++index) {
+    const std::vector<uint8_t> file = EncodeBitmapFile(DecodePicture(static_cast<Picture>(index)));
+    if (!file.empty()) platform_.WriteFile(TextureFilePath(index), file);
+  }
+}
+
+void RunForm::StartMusic() {
+  if (BGM_Kind == 1) {
+    music_.CDOpen();  // playback begins at the first poll
+    Enable(timer2_, kCdPollIntervalMs, &RunForm::Timer2_Timer);
+  } else if (BGM_Kind == 2) {
+    const std::string kind = MusicFileKind(BGM_File);
+    if (kind == "WAV") {
+      music_.WAVPlay();  // loops by itself
+    } else if (kind == "MP3") {
+      music_.MP3Open();
+      Enable(timer1_, kMp3RepeatIntervalMs, &RunForm::Timer1_Timer);
+    }
+  }
+}
+
+void RunForm::Form_Load() {
+  WriteTextures();
+  StartMusic();
+  platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName);
+  Enable(timer3_, kRendererWatchIntervalMs, &RunForm::Timer3_Timer);
+}
+
+void RunForm::Timer1_Timer() { music_.MP3Loop(); }
+
+void RunForm::Timer2_Timer() {
+  // One failed poll ends CD polling for the rest of the run.
+  if (!music_.CDPoll()) Disable(timer2_);
+}
+
+void RunForm::Timer3_Timer() {
+  if (platform_.WindowWithTitleExists(kRendererTitle)) {
+    renderer_window_seen_ = true;
+    return;
+  }
+  // No window: either the renderer is still starting (a display-mode change
+  // can take seconds) or it has gone. It has gone when its window was seen
+  // before, or when its process has ended or never started.
+  if (!renderer_window_seen_ && platform_.StartedProgramState() == ProgramState::Running) return;
+  Disable(timer3_);
+  Form_QueryUnload();
+}
+
+void RunForm::Form_QueryUnload() {
+  if (timer2_) {  // CD polling that stopped by itself leaves the CD alone
+    Disable(timer2_);
+    music_.CDClose();
+  }
+  if (BGM_Kind == 2) {
+    const std::string kind = MusicFileKind(BGM_File);
+    if (kind == "WAV") {
+      music_.WAVStop();
+    } else if (kind == "MP3") {
+      Disable(timer1_);
+      music_.MP3Close();
+    }
+  }
+  if (ModeLetter(argument_text_) == "S") platform_.ShowCursor();
+  platform_.EndProgram();
+}
+
+}  // namespace oruna

@@ -1,0 +1,50 @@
+// Main: refuses to run beside a running saver or an open settings dialog,
+// then hands over to the preview, the settings dialog or the run form.
+#include "saver_main.h"
+
+#include "command_line.h"
+
+namespace oruna {
+
+std::string JoinArguments(const std::vector<std::string>& arguments) {
+  std::string text;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (i > 0) text += ' ';
+    text += arguments[i];
+  }
+  return text;
+}
+
+void Main(const std::string& argument_text, SaverPlatform& platform) {
+  // Both look-ups are made, whatever the first one found.
+  const bool saver_running = platform.WindowWithTitleExists(kRunFormTitle);
+  const bool dialog_open = platform.WindowWithTitleExists(kSettingsDialogTitle);
+  if (saver_running || dialog_open) {
+    platform.EndProgram();
+    return;
+  }
+
+  const std::string mode = ModeLetter(argument_text);
+  if (mode == "P") {
+    // The preview writes nothing and reads no settings.
+    platform.StartPreview(PreviewParentHandle(argument_text));
+    return;
+  }
+
+  platform.CreateTextureDir();
+  platform.LoadSettings();
+
+  if (mode == "C") {
+    platform.ShowSettingsDialog();
+    platform.EndProgram();
+    return;
+  }
+  if (!argument_text.empty() && mode != "S") {
+    platform.EndProgram();
+    return;
+  }
+  if (mode == "S") platform.HideCursor();  // the run form shows it again at the end
+  platform.LoadRunForm(argument_text);
+}
+
+}  // namespace oruna

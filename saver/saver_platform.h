@@ -1,0 +1,62 @@
+// The services the screen saver's start-up and run form need from the system:
+// window look-up by title, the forms, timers, the cursor, files, the renderer
+// process and the end of the program. The portable logic (saver_main.cpp,
+// run_form.cpp) talks only to this interface; platform_gtk.cpp implements it
+// for Linux/X11 and the tests implement it with a fake clock.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace oruna {
+
+// What became of the program started with StartProgram.
+enum class ProgramState { Running, Exited, NotStarted };
+
+class SaverPlatform {
+ public:
+  virtual ~SaverPlatform() = default;
+
+  // True while a window titled exactly `title` exists, shown or hidden, in
+  // any process.
+  virtual bool WindowWithTitleExists(const std::string& title) = 0;
+
+  // Start-up steps of Main. Failures are silent.
+  virtual void CreateTextureDir() = 0;
+  virtual void LoadSettings() = 0;
+  // Shows the settings dialog modally; returns once it has closed.
+  virtual void ShowSettingsDialog() = 0;
+  // Embeds the preview into the host's pane `parent` and shows it.
+  virtual void StartPreview(int64_t parent) = 0;
+  // Loads the hidden run form "Oruna_Main"; its Form_Load has run when this
+  // returns.
+  virtual void LoadRunForm(const std::string& argument_text) = 0;
+
+  // The mouse cursor, hidden for a run in mode "S" and shown at its end.
+  virtual void HideCursor() = 0;
+  virtual void ShowCursor() = 0;
+
+  // Ends the process at once; no further handler runs. The fake records it.
+  virtual void EndProgram() = 0;
+
+  // Replaces the file at `path` with `bytes`; false when it could not.
+  virtual bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
+
+  // The folder that holds the running Oruna.scr (no trailing separator).
+  virtual std::string ProgramFolder() = 0;
+
+  // Starts the program at `path` without arguments and does not wait for it.
+  virtual void StartProgram(const std::string& path) = 0;
+  // The state of the program started last; NotStarted before any start or
+  // when the start failed.
+  virtual ProgramState StartedProgramState() = 0;
+
+  // A repeating timer calling `tick` every `interval_ms` on the program's
+  // thread until stopped. Stopping from inside its own tick is allowed.
+  using TimerId = int;
+  virtual TimerId StartTimer(int interval_ms, std::function<void()> tick) = 0;
+  virtual void StopTimer(TimerId id) = 0;
+};
+
+}  // namespace oruna

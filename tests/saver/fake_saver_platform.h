@@ -1,0 +1,133 @@
+// A recording SaverPlatform with a fake clock, and a recording music player.
+// Every call lands in one shared log so that tests can check the order of
+// platform and music calls together.
+#pragma once
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "run_form.h"
+#include "saver_platform.h"
+
+namespace oruna::test {
+
+class FakeSaverPlatform final : public SaverPlatform {
+ public:
+  std::vector<std::string> log;
+  std::set<std::string> windows;  // titles that exist right now
+  ProgramState program_state = ProgramState::NotStarted;
+  bool start_fails = false;
+  bool ended = false;
+  std::map<std::string, std::vector<uint8_t>> files;
+  int64_t now_ms = 0;
+
+  bool WindowWithTitleExists(const std::string& title) override {
+    log.push_back("find " + title);
+    return windows.count(title) != 0;
+  }
+  void CreateTextureDir() override { log.push_back("create texture dir"); }
+  void LoadSettings() override { log.push_back("load settings"); }
+  void ShowSettingsDialog() override { log.push_back("settings dialog"); }
+  void StartPreview(int64_t parent) override { log.push_back("preview " + std::to_string(parent)); }
+  void LoadRunForm(const std::string& argument_text) override {
+    log.push_back("load run form '" + argument_text + "'");
+  }
+  void HideCursor() override { log.push_back("hide cursor"); }
+  void ShowCursor() override { log.push_back("show cursor"); }
+  void EndProgram() override {
+    log.push_back("end");
+    ended = true;
+    timers_.clear();  // the process is gone: nothing ticks any more
+  }
+  bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    log.push_back("write " + path);
+    files[path] = bytes;
+    return true;
+  }
+  std::string ProgramFolder() override { return "/opt/oruna"; }
+  void StartProgram(const std::string& path) override {
+    log.push_back("start " + path);
+    program_state = start_fails ? ProgramState::NotStarted : ProgramState::Running;
+  }
+  ProgramState StartedProgramState() override { return program_state; }
+
+  TimerId StartTimer(int interval_ms, std::function<void()> tick) override {
+    const TimerId id = next_id_++;
+    timers_[id] = {interval_ms, now_ms + interval_ms, std::move(tick)};
+    log.push_back("timer on " + std::to_string(interval_ms));
+    return id;
+  }
+  void StopTimer(TimerId id) override {
+    const auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    log.push_back("timer off " + std::to_string(it->second.interval_ms));
+    timers_.erase(it);
+  }
+
+  // Moves the clock forward, running every tick that falls due on the way in
+  // time order (a tie goes to the timer started first).
+  void Advance(int64_t ms) {
+    const int64_t target = now_ms + ms;
+    for (;;) {
+      auto next = timers_.end();
+      for (auto it = timers_.begin(); it != timers_.end(); ++it)
+        if (it->second.due <= target && (next == timers_.end() || it->second.due < next->second.due))
+          next = it;
+      if (next == timers_.end()) break;
+      now_ms = next->second.due;
+      next->second.due += next->second.interval_ms;
+      const std::function<void()> tick = next->second.tick;  // may stop itself
+      tick();
+    }
+    now_ms = target;
+  }
+
+  bool TimerRunning(int interval_ms) const {
+    return std::any_of(timers_.begin(), timers_.end(),
+                       [&](const auto& t) { return t.second.interval_ms == interval_ms; });
+  }
+
+  // Log entries from `from` on, without the watch's look-ups.
+  std::vector<std::string> Calls(size_t from = 0) const {
+    std::vector<std::string> out;
+    for (size_t i = from; i < log.size(); ++i)
+      if (log[i] != std::string("find ") + kRendererTitle) out.push_back(log[i]);
+    return out;
+  }
+
+ private:
+  struct FakeTimer {
+    int interval_ms;
+    int64_t due;
+    std::function<void()> tick;
+  };
+  std::map<TimerId, FakeTimer> timers_;
+  TimerId next_id_ = 1;
+};
+
+class RecordingMusic final : public RunFormMusic {
+ public:
+  explicit RecordingMusic(std::vector<std::string>& log) : log_(log) {}
+  std::vector<bool> poll_results;  // CD_PollOn after each poll; true when exhausted
+  size_t polls = 0;
+
+  void CDOpen() override { log_.push_back("BGM_CDOpen"); }
+  bool CDPoll() override {
+    log_.push_back("BGM_CDPoll");
+    return polls < poll_results.size() ? poll_results[polls++] : (++polls, true);
+  }
+  void CDClose() override { log_.push_back("BGM_CDClose"); }
+  void WAVPlay() override { log_.push_back("BGM_WAVPlay"); }
+  void WAVStop() override { log_.push_back("BGM_WAVStop"); }
+  void MP3Open() override { log_.push_back("BGM_MP3Open"); }
+  void MP3Loop() override { log_.push_back("BGM_MP3Loop"); }
+  void MP3Close() override { log_.push_back("BGM_MP3Close"); }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+}  // namespace oruna::test

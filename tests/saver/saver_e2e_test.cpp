@@ -1,0 +1,394 @@
+// Oruna.scr end to end under a private Xvfb: the run with the renderer (a
+// stand-in that can start slowly, and the real Oruna.dll), the second
+// instance, "/a", the preview inside a window of ours, and the renderer
+// missing or killed. Each test runs the saver from a folder of its own with
+// its own runtime, home and settings folders.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "bitmap_reader.h"
+#include "test_support.h"
+#include "window_search_x11.h"
+
+namespace oruna {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+constexpr auto kStartTimeout = 10s;
+// Generous bounds for "promptly": timings are measured in bench/.
+constexpr auto kEndTimeout = 3s;
+
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+  std::vector<pid_t> out;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return out;
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+    if (pid <= 0) continue;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    int ppid = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && ppid == parent)
+      out.push_back(pid);
+  }
+  closedir(proc);
+  return out;
+}
+
+class SaverEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Orphaned renderers come to us, so that we can see them end.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    ASSERT_TRUE(xvfb_.ok());
+    display_ = XOpenDisplay(nullptr);
+    ASSERT_NE(display_, nullptr);
+    namespace fs = std::filesystem;
+    program_dir_ = temp_.path() + "/program";
+    runtime_dir_ = temp_.path() + "/runtime";
+    home_ = temp_.path() + "/home";
+    for (const std::string& dir : {program_dir_, runtime_dir_, home_}) ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    fs::copy_file(test::BinaryDir() + "/Oruna.scr", program_dir_ + "/Oruna.scr");
+    report_ = temp_.path() + "/renderer-starts";
+  }
+
+  void TearDown() override {
+    // No renderer of ours may outlive the test.
+    for (pid_t pid : renderers_) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+
+  enum class Renderer { StandIn, Real };
+  void InstallRenderer(Renderer renderer) {
+    const std::string from = test::BinaryDir() + (renderer == Renderer::Real ? "/Oruna.dll" : "/renderer_standin");
+    std::filesystem::copy_file(from, program_dir_ + "/Oruna.dll");
+  }
+
+  std::unique_ptr<ChildProcess> StartSaver(const std::string& args, std::map<std::string, std::string> extra = {}) {
+    std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_dir_},
+                                              {"HOME", home_},
+                                              {"XDG_CONFIG_HOME", home_ + "/.config"},
+                                              {"SDL_AUDIODRIVER", "dummy"},
+                                              {"ORUNA_STANDIN_REPORT", report_}};
+    env.merge(extra);
+    std::vector<std::string> argv = {program_dir_ + "/Oruna.scr"};
+    if (!args.empty()) argv.push_back(args);
+    return std::make_unique<ChildProcess>(argv, env);
+  }
+
+  bool WindowExists(const std::string& title) { return FindX11WindowByTitle(display_, title) != None; }
+  bool WaitForWindow(const std::string& title) {
+    return test::WaitUntil([&] { return WindowExists(title); }, kStartTimeout);
+  }
+
+  // The renderer started by `saver`, remembered for the end checks.
+  pid_t RendererOf(ChildProcess& saver) {
+    pid_t found = -1;
+    test::WaitUntil([&] {
+      const auto children = ChildrenOf(saver.pid());
+      if (!children.empty()) found = children.front();
+      return found > 0;
+    }, kStartTimeout);
+    if (found > 0) renderers_.push_back(found);
+    return found;
+  }
+
+  // True once `pid` has ended and been reaped (by the saver or, orphaned, by us).
+  bool ProcessEnds(pid_t pid) {
+    return test::WaitUntil([&] {
+      if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
+      return kill(pid, 0) != 0 && errno == ESRCH;
+    }, kEndTimeout);
+  }
+
+  void PressEscape() {
+    const KeyCode key = XKeysymToKeycode(display_, XK_Escape);
+    XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    XTestFakeKeyEvent(display_, key, False, CurrentTime);
+    XSync(display_, False);
+  }
+
+  std::vector<std::string> RendererStarts() {
+    std::vector<std::string> lines;
+    std::ifstream in(report_);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  // Runs the saver with `renderer`, checks the textures and ends it with Escape.
+  void RunAndEndWithEscape() {
+    auto saver = StartSaver("/s");
+    ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+    EXPECT_TRUE(WindowExists("Oruna_Main"));
+    const pid_t renderer = RendererOf(*saver);
+    ASSERT_GT(renderer, 0);
+
+    const int sizes[] = {128, 256, 64, 64};
+    for (int i = 1; i <= 4; ++i) {
+      const std::string path = runtime_dir_ + "/p_orvi/Oruna" + std::to_string(i) + ".bmp";
+      RgbImagePtr image = ReadBitmapImage(path);
+      ASSERT_NE(image, nullptr) << path;
+      EXPECT_EQ(image->width, sizes[i - 1]) << path;
+      EXPECT_EQ(image->height, sizes[i - 1]) << path;
+    }
+
+    SleepWhileRunning(*saver, 300);
+    PressEscape();
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+    EXPECT_TRUE(ProcessEnds(renderer));
+    EXPECT_FALSE(WindowExists("Oruna_VC"));
+    EXPECT_FALSE(WindowExists("Oruna_Main"));
+  }
+
+  void SleepWhileRunning(ChildProcess& saver, int ms) {
+    test::SleepMs(ms);
+    ASSERT_TRUE(saver.Running());
+  }
+
+  test::XvfbServer xvfb_;
+  test::TempDir temp_;
+  Display* display_ = nullptr;
+  std::string program_dir_, runtime_dir_, home_, report_;
+  std::vector<pid_t> renderers_;
+};
+
+TEST_F(SaverEndToEnd, RunWritesTheTexturesStartsTheRendererAndEndsWithIt) {
+  InstallRenderer(Renderer::StandIn);
+  RunAndEndWithEscape();
+  // Started once, without arguments, after all four bitmaps were written.
+  EXPECT_EQ(RendererStarts(), std::vector<std::string>{"0 1111"});
+}
+
+TEST_F(SaverEndToEnd, RunWithTheRealRendererEndsOnEscape) {
+  InstallRenderer(Renderer::Real);
+  RunAndEndWithEscape();
+}
+
+TEST_F(SaverEndToEnd, ASlowRendererStartIsWaitedFor) {
+  InstallRenderer(Renderer::StandIn);
+  auto saver = StartSaver("/s", {{"ORUNA_STANDIN_DELAY_MS", "1500"}});
+  const pid_t renderer = RendererOf(*saver);
+  SleepWhileRunning(*saver, 800);  // many watch ticks without a renderer window
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  SleepWhileRunning(*saver, 200);
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(ProcessEnds(renderer));
+}
+
+TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
+  InstallRenderer(Renderer::StandIn);
+  auto first = StartSaver("/s");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  RendererOf(*first);
+  for (const std::string args : {"/s", "", "/c", "/p 12345"}) {
+    auto second = StartSaver(args);
+    EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
+  }
+  EXPECT_TRUE(first->Running());
+  EXPECT_EQ(RendererStarts().size(), 1u);
+  PressEscape();
+  EXPECT_EQ(first->Wait(kEndTimeout), 0);
+}
+
+TEST_F(SaverEndToEnd, OtherSwitchesCreateTheDirectoryReadTheSettingsAndEnd) {
+  InstallRenderer(Renderer::StandIn);
+  const std::string ini = program_dir_ + "/Oruna.ini";
+  const std::string config_dir = home_ + "/.config/oruna";
+  std::filesystem::create_directories(config_dir);
+  for (const std::string& path : {ini, config_dir + "/Oruna.ini"}) {
+    std::ofstream(path) << "[Section]\r\n";
+  }
+  // Who opens the settings file is seen through inotify.
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  inotify_add_watch(watch, program_dir_.c_str(), IN_OPEN);
+  inotify_add_watch(watch, config_dir.c_str(), IN_OPEN);
+
+  auto saver = StartSaver("/a 123");
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  struct stat st {};
+  ASSERT_EQ(stat((runtime_dir_ + "/p_orvi").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 077, 0u);
+
+  bool settings_opened = false;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+    for (char* p = buffer; p < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(p);
+      if (event->len > 0 && std::string(event->name) == "Oruna.ini") settings_opened = true;
+      p += sizeof(inotify_event) + event->len;
+    }
+  }
+  close(watch);
+  EXPECT_TRUE(settings_opened);
+  EXPECT_TRUE(RendererStarts().empty());
+}
+
+TEST_F(SaverEndToEnd, AMissingRendererEndsTheSaverPromptly) {
+  auto saver = StartSaver("/s");
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+}
+
+TEST_F(SaverEndToEnd, AKilledRendererEndsTheSaver) {
+  InstallRenderer(Renderer::StandIn);
+  auto saver = StartSaver("/s");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const pid_t renderer = RendererOf(*saver);
+  ASSERT_GT(renderer, 0);
+  kill(renderer, SIGKILL);
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(ProcessEnds(renderer));
+}
+
+TEST_F(SaverEndToEnd, AnEndRequestFromTheSessionEndsTheRunButNotTheRenderer) {
+  InstallRenderer(Renderer::StandIn);
+  auto saver = StartSaver("/s");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const pid_t renderer = RendererOf(*saver);
+  saver->Kill(SIGTERM);
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EXPECT_FALSE(WindowExists("Oruna_Main"));
+  EXPECT_EQ(kill(renderer, 0), 0);
+}
+
+// The preview inside a window of ours, as a host's pane.
+class PreviewEndToEnd : public SaverEndToEnd {
+ protected:
+  Window MakePane(int width, int height) {
+    const Window pane = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 10, 10, width, height,
+                                            0, 0, BlackPixel(display_, DefaultScreen(display_)));
+    XMapWindow(display_, pane);
+    XSync(display_, False);
+    return pane;
+  }
+
+  Window PreviewChild(Window pane) {
+    Window found = None;
+    test::WaitUntil([&] {
+      Window root, parent, *children = nullptr;
+      unsigned count = 0;
+      if (XQueryTree(display_, pane, &root, &parent, &children, &count) != 0) {
+        for (unsigned i = 0; i < count; ++i) {
+          char* name = nullptr;
+          if (XFetchName(display_, children[i], &name) != 0 && name != nullptr) {
+            if (std::string(name) == "Preview Window") found = children[i];
+            XFree(name);
+          }
+        }
+        if (children != nullptr) XFree(children);
+      }
+      return found != None;
+    }, kStartTimeout);
+    return found;
+  }
+
+  std::pair<int, int> SizeOf(Window window) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window, &attributes);
+    return {attributes.width, attributes.height};
+  }
+
+  // Colour at (x, y) of `window`, as 0xRRGGBB.
+  unsigned long PixelAt(Window window, int x, int y) {
+    XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return pixel & 0xFFFFFF;
+  }
+
+  bool WaitFollows(Window child, int width, int height) {
+    return test::WaitUntil([&] { return SizeOf(child) == std::make_pair(width, height); }, kEndTimeout);
+  }
+};
+
+int Red(unsigned long p) { return static_cast<int>((p >> 16) & 0xFF); }
+int Green(unsigned long p) { return static_cast<int>((p >> 8) & 0xFF); }
+int Blue(unsigned long p) { return static_cast<int>(p & 0xFF); }
+
+TEST_F(PreviewEndToEnd, ShowsThePictureInsideThePaneFollowsItAndEndsWithIt) {
+  const Window pane = MakePane(300, 200);
+  auto saver = StartSaver("/p " + std::to_string(pane));
+  const Window child = PreviewChild(pane);
+  ASSERT_NE(child, None);
+  EXPECT_EQ(SizeOf(child), std::make_pair(300, 200));
+
+  // A glowing red-orange disc in the middle, drawn over the grey background.
+  unsigned long centre = 0;
+  ASSERT_TRUE(test::WaitUntil([&] {
+    centre = PixelAt(pane, 150, 100);
+    return centre != 0xC0C0C0 && centre != 0;
+  }, kStartTimeout));
+  EXPECT_GT(Red(centre), 150);
+  EXPECT_GE(Red(centre), Green(centre));
+  EXPECT_GE(Green(centre), Blue(centre));
+  EXPECT_NE(PixelAt(pane, 2, 2), 0xC0C0C0u);
+  EXPECT_NE(PixelAt(pane, 297, 197), 0xC0C0C0u);
+
+  // Any pane size, also beyond what a 16-bit twips size could hold.
+  XResizeWindow(display_, pane, 640, 90);
+  XSync(display_, False);
+  EXPECT_TRUE(WaitFollows(child, 640, 90));
+  XResizeWindow(display_, pane, 3000, 120);
+  XSync(display_, False);
+  EXPECT_TRUE(WaitFollows(child, 3000, 120));
+  EXPECT_TRUE(saver->Running());
+
+  XDestroyWindow(display_, pane);
+  XSync(display_, False);
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+}
+
+TEST_F(PreviewEndToEnd, ThePreviewIsNoSingleInstanceAndWritesNothing) {
+  const Window pane_a = MakePane(152, 112);
+  const Window pane_b = MakePane(100, 80);
+  auto a = StartSaver("/p " + std::to_string(pane_a));
+  auto b = StartSaver("/P   " + std::to_string(pane_b));
+  EXPECT_NE(PreviewChild(pane_a), None);
+  EXPECT_NE(PreviewChild(pane_b), None);
+  EXPECT_FALSE(test::FileExists(runtime_dir_ + "/p_orvi"));
+  XDestroyWindow(display_, pane_a);
+  XDestroyWindow(display_, pane_b);
+  XSync(display_, False);
+  EXPECT_EQ(a->Wait(kEndTimeout), 0);
+  EXPECT_EQ(b->Wait(kEndTimeout), 0);
+}
+
+TEST_F(PreviewEndToEnd, APaneThatIsNoWindowEndsTheProgramAtOnce) {
+  const Window gone = MakePane(50, 50);
+  XDestroyWindow(display_, gone);
+  XSync(display_, False);
+  for (const std::string args : {"/p", "/p 0", "/p " + std::to_string(gone), "/p -5"}) {
+    auto saver = StartSaver(args);
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << args;
+  }
+}
+
+}  // namespace
+}  // namespace oruna

@@ -1,0 +1,79 @@
+// Main: the single-instance check and the dispatch on the host's switch.
+#include <gtest/gtest.h>
+
+#include "fake_saver_platform.h"
+#include "saver_main.h"
+
+namespace oruna {
+namespace {
+
+using Log = std::vector<std::string>;
+
+const Log kCheck = {"find Oruna_Main", "find <Oruna>"};
+
+Log Concat(const Log& a, const Log& b) {
+  Log out = a;
+  out.insert(out.end(), b.begin(), b.end());
+  return out;
+}
+
+Log RunMain(const std::string& argument_text, const std::set<std::string>& windows = {}) {
+  test::FakeSaverPlatform platform;
+  platform.windows = windows;
+  Main(argument_text, platform);
+  return platform.log;
+}
+
+struct DispatchCase {
+  std::string argument_text;
+  Log after_check;
+};
+
+class MainDispatch : public ::testing::TestWithParam<DispatchCase> {};
+
+TEST_P(MainDispatch, FollowsTheModeTable) {
+  EXPECT_EQ(RunMain(GetParam().argument_text), Concat(kCheck, GetParam().after_check));
+}
+
+const Log kPrepare = {"create texture dir", "load settings"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, MainDispatch,
+    ::testing::Values(
+        // Run: "S" hides the cursor first; no switch at all leaves it alone.
+        DispatchCase{"/s", Concat(kPrepare, {"hide cursor", "load run form '/s'"})},
+        DispatchCase{"-S", Concat(kPrepare, {"hide cursor", "load run form '-S'"})},
+        DispatchCase{"", Concat(kPrepare, {"load run form ''"})},
+        // Settings dialog, modal; the program ends when it closes.
+        DispatchCase{"/c", Concat(kPrepare, {"settings dialog", "end"})},
+        DispatchCase{"/c:5000", Concat(kPrepare, {"settings dialog", "end"})},
+        // Preview: no directory, no settings.
+        DispatchCase{"/p 4195", {"preview 4195"}},
+        DispatchCase{"/P   77", {"preview 77"}},
+        DispatchCase{"/p", {"preview 0"}},
+        // Anything else ends after the directory and the settings.
+        DispatchCase{"/a 123", Concat(kPrepare, {"end"})},
+        DispatchCase{"S", Concat(kPrepare, {"end"})},
+        DispatchCase{"/x", Concat(kPrepare, {"end"})}));
+
+TEST(MainSingleInstance, EitherTitleEndsEveryModeAfterBothLookUps) {
+  for (const std::string title : {"Oruna_Main", "<Oruna>"}) {
+    for (const std::string args : {"/s", "", "/c", "/p 12", "/a 1"}) {
+      EXPECT_EQ(RunMain(args, {title}), Concat(kCheck, {"end"})) << title << " / " << args;
+    }
+  }
+}
+
+TEST(MainSingleInstance, APreviewOrRendererWindowDoesNotBlock) {
+  EXPECT_EQ(RunMain("/s", {"Preview Window", "Oruna_VC"}),
+            Concat(kCheck, Concat(kPrepare, {"hide cursor", "load run form '/s'"})));
+}
+
+TEST(SaverEntry, JoinsArgumentsWithSingleBlanks) {
+  EXPECT_EQ(JoinArguments({}), "");
+  EXPECT_EQ(JoinArguments({"/p", "1234"}), "/p 1234");
+  EXPECT_EQ(JoinArguments({"/c:5000"}), "/c:5000");
+}
+
+}  // namespace
+}  // namespace oruna
