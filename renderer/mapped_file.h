@@ -22,7 +22,9 @@ class MappedFile {
  private:
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
-  void* handle_ = nullptr;   // platform handles, kept opaque here
+  // Platform handles, kept opaque here: on Windows the file and the mapping
+  // object; POSIX keeps only the mapped view in mapping_.
+  [[maybe_unused]] void* handle_ = nullptr;
   void* mapping_ = nullptr;
 };
 
