@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the screen saver ("Oruna.scr /s").
+# With a display it runs there until Escape. Without one it runs on a private
+# Xvfb for a few seconds, saves a screenshot and ends the run with Escape.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh build
+bin=$PWD/build/bin
+
+start_program() {
+  if [ -x "$bin/Oruna.scr" ]; then
+    "$bin/Oruna.scr" /s &
+  else
+    # Before the saver exists: the renderer alone, fed with test textures.
+    dir=${XDG_RUNTIME_DIR:-/tmp/p_orvi-$(id -u)}
+    [ -n "${XDG_RUNTIME_DIR:-}" ] && dir=$XDG_RUNTIME_DIR/p_orvi
+    mkdir -p -m 700 "$dir"
+    convert -size 128x128 -seed 1 plasma:orange-yellow -type truecolor "BMP3:$dir/Oruna1.bmp"
+    convert -size 256x256 -seed 2 plasma:navy-black -type truecolor "BMP3:$dir/Oruna2.bmp"
+    convert -size 64x64 -seed 3 plasma:red-orange -type truecolor "BMP3:$dir/Oruna3.bmp"
+    convert -size 64x64 radial-gradient:white-black -type truecolor "BMP3:$dir/Oruna4.bmp"
+    "$bin/Oruna.dll" &
+  fi
+  pid=$!
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+  start_program
+  wait "$pid"
+  exit 0
+fi
+
+runtime=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$runtime/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done
+display=$(head -n1 "$runtime/display")
+export DISPLAY=:$display
+export XDG_RUNTIME_DIR=$runtime
+trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$runtime"' EXIT
+start_program
+sleep 5
+shot=$PWD/build/screenshot.png
+import -window root "$shot"
+xdotool key Escape
+wait "$pid" || true
+echo "No display: ran on Xvfb $DISPLAY; screenshot saved to $shot"
