@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "ini_number.h"  // FormatIniNumber: the form in which numbers are saved
+
 namespace oruna {
 
 // Reads one value ("" when the file, section or key is missing).
@@ -22,7 +24,11 @@ bool File_Exists(const std::string& path);
 // Folder part of a path, without a trailing separator.
 std::string File_Dir(const std::string& path);
 
-// Path of the settings file to read and to write.
+// Path of the settings file that saves go to. It is "Oruna.ini" in the
+// program folder while that file can be written; in an installation the user
+// cannot write to, it is the user's own "oruna/Oruna.ini" in the
+// configuration folder. INI_Load reads this file, or the program folder's
+// one as long as the user's file does not exist yet.
 std::string SettingsFilePath();
 
 // The folder that holds the running Oruna.scr.

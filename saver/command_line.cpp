@@ -1,0 +1,87 @@
+#include "command_line.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace oruna {
+namespace {
+
+// Byte offset of the character with index `n` (0-based) of UTF-8 text, or
+// the text's size when it is shorter. A stray byte counts as one character.
+size_t CharOffset(std::string_view text, size_t n) {
+  size_t pos = 0;
+  for (; n > 0 && pos < text.size(); --n) {
+    ++pos;
+    while (pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) ++pos;
+  }
+  return pos;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Blanks that the number reader skips wherever they stand.
+bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// The longest prefix of `text` that reads as a decimal number (sign,
+// digits, fraction, exponent), blanks removed; "" when no digit comes first.
+std::string NumberPrefix(std::string_view text) {
+  std::string number;
+  enum class State { Sign, Integer, Fraction, ExponentSign, Exponent } state = State::Sign;
+  size_t mantissa_digits = 0;
+  size_t committed = 0;  // length of the longest complete number seen so far
+  for (char c : text) {
+    if (IsSkipped(c)) continue;
+    if (state == State::Sign && (c == '+' || c == '-')) {
+      state = State::Integer;
+    } else if ((state == State::Sign || state == State::Integer || state == State::Fraction) && IsDigit(c)) {
+      if (state == State::Sign) state = State::Integer;
+      ++mantissa_digits;
+    } else if ((state == State::Sign || state == State::Integer) && c == '.') {
+      state = State::Fraction;
+    } else if ((state == State::Integer || state == State::Fraction) && mantissa_digits > 0 &&
+               (c == 'e' || c == 'E')) {
+      state = State::ExponentSign;
+    } else if (state == State::ExponentSign && (c == '+' || c == '-')) {
+      state = State::Exponent;
+    } else if ((state == State::ExponentSign || state == State::Exponent) && IsDigit(c)) {
+      state = State::Exponent;
+    } else {
+      break;
+    }
+    number += c;
+    const bool complete = (state == State::Exponent && IsDigit(c)) ||
+                          (state != State::ExponentSign && state != State::Exponent && mantissa_digits > 0);
+    if (complete) committed = number.size();
+  }
+  number.resize(committed);
+  return number;
+}
+
+}  // namespace
+
+std::string ModeLetter(const std::string& argument_text) {
+  const size_t begin = CharOffset(argument_text, 1);
+  const size_t end = CharOffset(argument_text, 2);
+  std::string letter = argument_text.substr(begin, end - begin);
+  if (letter.size() == 1 && letter[0] >= 'a' && letter[0] <= 'z') letter[0] = static_cast<char>(letter[0] - 'a' + 'A');
+  return letter;
+}
+
+int64_t PreviewParentHandle(const std::string& argument_text) {
+  const std::string_view rest = std::string_view(argument_text).substr(CharOffset(argument_text, 3));
+  std::string number = NumberPrefix(rest);
+  if (number.empty()) return 0;
+  if (number.front() == '+') number.erase(0, 1);  // from_chars takes no plus sign
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error != std::errc() || end != number.data() + number.size()) return 0;
+  // Nearest integer, halves to even as the number-to-integer conversion does.
+  value = std::nearbyint(value);
+  // Window handles are 32-bit: signed on Windows, unsigned X window ids here.
+  // Anything outside both ranges names no window.
+  if (value < static_cast<double>(INT32_MIN) || value > static_cast<double>(UINT32_MAX)) return 0;
+  return static_cast<int64_t>(value);
+}
+
+}  // namespace oruna

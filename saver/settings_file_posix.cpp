@@ -1,0 +1,172 @@
+// Settings file on POSIX systems: the program folder from /proc/self/exe,
+// the user's configuration folder from the XDG rules, "/" paths, and whole-
+// file reads and atomic replacement with plain system calls.
+#include <fcntl.h>
+#include <limits.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "settings_file.h"
+#include "settings_file_internal.h"
+
+namespace oruna {
+
+// The Windows reply buffer holds 256 bytes, too short for real paths here:
+// a music file path may be as long as the system allows (PATH_MAX, 4096).
+const size_t kIniReplyBufferBytes = PATH_MAX;
+
+namespace {
+
+constexpr off_t kLargestSettingsFile = 16 << 20;  // far beyond any real one
+
+// "/" is the only separator; "\" and ":" are ordinary file-name characters.
+// A file in the root folder gives "/", not an empty folder.
+std::string PosixFolderOf(const std::string& path) {
+  std::string folder = FolderOfPath(path, "/", '/');
+  if (folder.empty() && !path.empty() && path.front() == '/') folder = "/";
+  return folder;
+}
+
+bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (IsAbsolute(home)) return home;
+  const passwd* entry = getpwuid(getuid());
+  if (entry != nullptr && IsAbsolute(entry->pw_dir)) return entry->pw_dir;
+  return "";
+}
+
+// A file can be written when it exists and is writable, or when it is
+// missing and its folder lets us create it.
+bool CanWrite(const std::string& file) {
+  struct stat info;
+  if (stat(file.c_str(), &info) == 0) return access(file.c_str(), W_OK) == 0;
+  const std::string folder = PosixFolderOf(file);
+  return access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// Creates the folder and its missing parents; new ones are private to the user.
+void MakeFolders(const std::string& folder) {
+  if (folder.empty() || folder == "/") return;
+  struct stat info;
+  if (stat(folder.c_str(), &info) == 0) return;
+  MakeFolders(PosixFolderOf(folder));
+  mkdir(folder.c_str(), 0700);
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return ".";
+  return PosixFolderOf(std::string(buffer, static_cast<size_t>(n)));
+}
+
+bool File_Exists(const std::string& path) {
+  std::string file = path;
+  if (!file.empty() && file.back() == '/') file.pop_back();
+  if (file.empty()) return false;
+  // Non-blocking, so that a FIFO planted under the name cannot stall the
+  // start; only a regular file counts, as a folder does not on Windows.
+  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  close(fd);
+  return regular;
+}
+
+std::string File_Dir(const std::string& path) { return PosixFolderOf(path); }
+
+std::string UserSettingsFile() {
+  const char* config_home = std::getenv("XDG_CONFIG_HOME");
+  std::string folder;
+  if (IsAbsolute(config_home)) {
+    folder = config_home;
+  } else {
+    const std::string home = HomeFolder();
+    if (home.empty()) return "";
+    folder = home + "/.config";
+  }
+  return folder + "/oruna/Oruna.ini";
+}
+
+SettingsFiles FindSettingsFiles(const std::string& program_folder) {
+  const std::string program_file = program_folder + "/Oruna.ini";
+  const std::string user_file = UserSettingsFile();
+  return ChooseSettingsFiles(program_file, CanWrite(program_file), user_file,
+                             !user_file.empty() && File_Exists(user_file));
+}
+
+FileRead ReadTextFile(const std::string& path, std::string& text) {
+  text.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
+  struct stat info;
+  FileRead result = FileRead::Ok;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kLargestSettingsFile) {
+    result = FileRead::Failed;
+  } else {
+    char buffer[8192];
+    for (;;) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) result = FileRead::Failed;
+      if (n <= 0) break;
+      text.append(buffer, static_cast<size_t>(n));
+      if (text.size() > static_cast<size_t>(kLargestSettingsFile)) {
+        result = FileRead::Failed;
+        break;
+      }
+    }
+  }
+  close(fd);
+  if (result != FileRead::Ok) text.clear();
+  return result;
+}
+
+bool ReplaceTextFile(const std::string& path, const std::string& text) {
+  // Write through a link to the file it names, so the link stays a link.
+  std::string target = path;
+  if (char* resolved = realpath(path.c_str(), nullptr)) {
+    target = resolved;
+    std::free(resolved);
+  }
+  struct stat old_info;
+  const bool existed = stat(target.c_str(), &old_info) == 0;
+  // A read-only file stays as it is, as a write into it in place would fail.
+  if (existed && access(target.c_str(), W_OK) != 0) return false;
+  MakeFolders(PosixFolderOf(target));
+
+  const std::string temp = target + ".tmp-" + std::to_string(getpid());
+  unlink(temp.c_str());  // a leftover of a crashed earlier write
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, text);
+  if (ok && existed) fchmod(fd, old_info.st_mode & 07777);
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace oruna

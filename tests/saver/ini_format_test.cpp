@@ -1,0 +1,99 @@
+// The INI text format: what is found, and what a write changes (only the one
+// value) and keeps (every other byte).
+#include <gtest/gtest.h>
+
+#include "ini_format.h"
+
+namespace oruna {
+namespace {
+
+std::optional<std::string> Find(std::string_view text, const std::string& section, const std::string& key) {
+  return IniFindValue(text, IniBytesMatch(section), IniBytesMatch(key));
+}
+
+std::optional<std::string> Set(std::string_view text, const std::string& section, const std::string& key,
+                               const std::string& value) {
+  return IniSetValue(text, IniBytesMatch(section), IniBytesMatch(key), IniAssignment{section, key, value});
+}
+
+TEST(IniFind, NamesMatchWithoutRegardToCaseAndBlanks) {
+  const std::string text = "[ SECTION ]\r\n  Kind =  2  \r\nname=a b\r\n";
+  EXPECT_EQ(Find(text, "section", "kind"), "2");
+  EXPECT_EQ(Find(text, "Section", "KIND"), "2");
+  EXPECT_EQ(Find(text, "Section", "name"), "a b");  // inner blanks are part of the value
+  EXPECT_EQ(Find(text, "Section", "Kin"), std::nullopt);
+  EXPECT_EQ(Find(text, "Sect", "Kind"), std::nullopt);
+}
+
+TEST(IniFind, OnlyKeysOfTheWantedSectionCount) {
+  const std::string text =
+      "Kind=before any section\n"
+      "[Other]\nKind=1\n"
+      "[Section]\n; Kind=3 is a comment\nnot a key line\n[broken\nKind=4\n"
+      "[Section]\nKind=5\nTrack=6\n";
+  EXPECT_EQ(Find(text, "Section", "Kind"), "4");   // a "[" line without "]" is not a header
+  EXPECT_EQ(Find(text, "Section", "Track"), "6");  // a repeated section is searched too
+  EXPECT_EQ(Find(text, "Other", "Kind"), "1");
+  EXPECT_EQ(Find("[Other]\nKind=1\n", "Section", "Kind"), std::nullopt);
+}
+
+TEST(IniFind, ValueFormsAndLineEndings) {
+  EXPECT_EQ(Find("[s]\nk=\"quoted  \"\n", "s", "k"), "quoted  ");
+  EXPECT_EQ(Find("[s]\nk='x'\n", "s", "k"), "x");
+  EXPECT_EQ(Find("[s]\nk=\"x'\n", "s", "k"), "\"x'");  // unmatched quotes stay
+  EXPECT_EQ(Find("[s]\nk=\n", "s", "k"), "");
+  EXPECT_EQ(Find("[s]\nk=a=b\n", "s", "k"), "a=b");
+  EXPECT_EQ(Find("[s]\r\nk=v\r\n", "s", "k"), "v");
+  EXPECT_EQ(Find("[s]\nk=v", "s", "k"), "v");                    // no final line break
+  EXPECT_EQ(Find("\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k"), "v");  // byte-order mark of an editor
+}
+
+TEST(IniSet, ChangesOnlyTheValueOfAnExistingKey) {
+  const std::string text =
+      "; settings\r\n[Other]\r\nKind=9\r\n\r\n[Section]\r\n  KIND = 1 \r\nTrack=0\r\n\r\n[Last]\r\nx=y";
+  EXPECT_EQ(Set(text, "section", "Kind", " 2"),
+            "; settings\r\n[Other]\r\nKind=9\r\n\r\n[Section]\r\n  KIND = 2\r\nTrack=0\r\n\r\n[Last]\r\nx=y");
+}
+
+TEST(IniSet, AddsAMissingKeyAtTheEndOfItsSection) {
+  EXPECT_EQ(Set("[Section]\nA=1\n\n[Next]\nB=2\n", "Section", "K", "v"),
+            "[Section]\nA=1\nK=v\n\n[Next]\nB=2\n");
+  EXPECT_EQ(Set("[Section]\r\n", "Section", "K", "v"), "[Section]\r\nK=v\r\n");
+  EXPECT_EQ(Set("[Section]\nA=1", "Section", "K", "v"), "[Section]\nA=1\nK=v");
+  // The first of two same-named sections gets it.
+  EXPECT_EQ(Set("[S]\nA=1\n[T]\n[S]\nB=2\n", "S", "K", "v"), "[S]\nA=1\nK=v\n[T]\n[S]\nB=2\n");
+}
+
+TEST(IniSet, CreatesTheSectionWithTheFilesLineEnding) {
+  EXPECT_EQ(Set("", "Section", "K", "v"), "[Section]\r\nK=v\r\n");
+  EXPECT_EQ(Set("[Other]\nA=1\n", "Section", "K", "v"), "[Other]\nA=1\n[Section]\nK=v\n");
+  EXPECT_EQ(Set("[Other]\r\nA=1", "Section", "K", "v"), "[Other]\r\nA=1\r\n[Section]\r\nK=v\r\n");
+}
+
+TEST(IniSet, RefusesWhatWouldBreakTheFile) {
+  const std::string text = "[S]\nK=1\n";
+  EXPECT_EQ(Set(text, "S", "K", "a\nInjected=1"), std::nullopt);
+  EXPECT_EQ(Set(text, "S", "K", "a\rb"), std::nullopt);
+  EXPECT_EQ(Set(text, "S", "K", std::string("a\0b", 3)), std::nullopt);
+  EXPECT_EQ(Set(text, "S", "K=x", "1"), std::nullopt);
+  EXPECT_EQ(Set(text, "S]x", "K", "1"), std::nullopt);
+  EXPECT_EQ(Set(text, "S", "[K", "1"), std::nullopt);
+  EXPECT_EQ(Set(text, "S", "", "1"), std::nullopt);
+  EXPECT_EQ(Set(text, "S", " K", "1"), std::nullopt);
+}
+
+TEST(IniSet, WhatIsWrittenIsReadBackAndNothingElseChanges) {
+  const std::string texts[] = {"", "[S]\n", "k=outside\n[S]\nk=old\n", "[s]\r\nK = \"q\"\r\nother=1",
+                               "[T]\nk=t\n[S]\nz=1\n\n\n", "garbage\n[S\n=\n[S]]\nk"};
+  for (const std::string& text : texts) {
+    const auto written = Set(text, "S", "k", "C:\\Music\\a b.mp3");
+    ASSERT_TRUE(written) << text;
+    EXPECT_EQ(Find(*written, "S", "k"), "C:\\Music\\a b.mp3") << text;
+    EXPECT_EQ(Find(*written, "S", "other"), Find(text, "S", "other")) << text;
+    EXPECT_EQ(Find(*written, "T", "k"), Find(text, "T", "k")) << text;
+    EXPECT_EQ(Set(*written, "S", "k", "C:\\Music\\a b.mp3"), written) << text;  // a second write is a no-op
+  }
+}
+
+}  // namespace
+}  // namespace oruna
