@@ -1,11 +1,31 @@
-// Linux (SDL2_mixer): the MPEG video device of the emulated media-control
-// service, one file open under an alias, played as the mixer's music
-// stream. Positions are milliseconds.
+// Linux (SDL2_mixer, libmpg123): the MPEG video device of the emulated
+// media-control service, one file open under an alias, played as the
+// mixer's music stream. Positions are milliseconds.
 #include <SDL_mixer.h>
+#include <dlfcn.h>
+#include <mpg123.h>
 
 #include "mci_devices.h"
 #include "mci_errors.h"
 #include "media_layer.h"
+
+// SDL2_mixer makes its MP3 decoders with libmpg123's default settings, which
+// print a note on stderr for every damaged frame. This definition stands in
+// front of the library's own (the program's symbols come first in dynamic
+// lookup), makes the decoder with the real function and turns the notes off
+// unless ORUNA_MUSIC_LOG asks for them. It lives here so that it is linked
+// into every program that can play MP3.
+extern "C" mpg123_handle* mpg123_new(const char* decoder, int* error) {
+  using NewFn = mpg123_handle* (*)(const char*, int*);
+  static const NewFn real = reinterpret_cast<NewFn>(dlsym(RTLD_NEXT, "mpg123_new"));
+  if (!real) {
+    if (error) *error = MPG123_ERR;
+    return nullptr;
+  }
+  mpg123_handle* handle = real(decoder, error);
+  if (handle && !oruna::MediaLayer_Verbose()) mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  return handle;
+}
 
 namespace oruna {
 
