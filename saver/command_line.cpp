@@ -7,14 +7,26 @@
 namespace oruna {
 namespace {
 
-// Byte offset of the character with index `n` (0-based) of UTF-8 text, or
-// the text's size when it is shorter. A stray byte counts as one character.
+// Length of the character at `pos`: a well-formed UTF-8 sequence, or one
+// byte for anything else (a stray or cut sequence counts byte by byte).
+size_t CharLength(std::string_view text, size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  size_t length = 1;
+  if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+  else if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  if (pos + length > text.size()) return 1;
+  for (size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+// Byte offset of the character with index `n` (0-based), or the text's size
+// when it is shorter.
 size_t CharOffset(std::string_view text, size_t n) {
   size_t pos = 0;
-  for (; n > 0 && pos < text.size(); --n) {
-    ++pos;
-    while (pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) ++pos;
-  }
+  for (; n > 0 && pos < text.size(); --n) pos += CharLength(text, pos);
   return pos;
 }
 

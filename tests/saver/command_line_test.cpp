@@ -14,6 +14,7 @@ TEST(CommandLine, ModeLetterIsTheSecondCharacterUpperCased) {
       {"/s", "S"}, {"/S", "S"}, {"-s", "S"}, {"xs", "S"}, {"", ""}, {"S", ""}, {"/a 123", "A"},
       {"/c", "C"}, {"/c:5000", "C"}, {"/p 123", "P"}, {"/P", "P"}, {"/1", "1"}, {"/é", "é"},
       {"ée", "E"},  // characters, not bytes
+      {"/\x01\xBB\xBB", "\x01"}, {"\xBB\xBBs", "\xBB"},  // stray bytes count one by one
   };
   for (const auto& c : cases) EXPECT_EQ(ModeLetter(c.text), c.letter) << '"' << c.text << '"';
 }
