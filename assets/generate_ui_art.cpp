@@ -1,0 +1,245 @@
+// Makes the pictures of the settings dialog and its buttons and writes them as
+// PNG files into the given folder:
+//   button_normal.png            64x25  dark blue rounded frame on cream
+//   button_highlight.png         64x25  the same frame with an orange-to-yellow glow
+//   button_highlight_select.png  64x25  the same image as button_highlight.png
+//   button_selected.png          64x25  the frame with a light blue glow
+//   button_pressed.png           64x25  darker frame, inset shadowed interior
+//   button_disable.png           64x25  grey frame on a pale ground
+//   box_empty.png                12x12  selection box, not selected
+//   box_filled.png               12x12  selection box filled with blue
+//   metal_strip.png             556x20  light grey brushed metal
+//   oruna_icon.png               32x32  glowing star (window icon, with alpha)
+// The button pictures are only used along their 4-pixel rim (their middle is
+// covered by the button's own gradient) and are transparent outside their
+// rounded corners. Output is deterministic.
+//   oruna_generate_ui_art <repository>/assets/ui
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Color {
+  double r = 0, g = 0, b = 0;
+};
+
+Color Mix(const Color& a, const Color& b, double t) {
+  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+
+struct Image {
+  int width = 0, height = 0, channels = 3;
+  std::vector<uint8_t> pixels;
+  Image(int w, int h, int c) : width(w), height(h), channels(c), pixels(static_cast<size_t>(w * h * c)) {}
+  void Set(int x, int y, const Color& c, double alpha = 1) {
+    uint8_t* p = &pixels[static_cast<size_t>((y * width + x) * channels)];
+    p[0] = static_cast<uint8_t>(std::lround(std::clamp(c.r, 0.0, 255.0)));
+    p[1] = static_cast<uint8_t>(std::lround(std::clamp(c.g, 0.0, 255.0)));
+    p[2] = static_cast<uint8_t>(std::lround(std::clamp(c.b, 0.0, 255.0)));
+    if (channels == 4) p[3] = static_cast<uint8_t>(std::lround(Clamp01(alpha) * 255));
+  }
+};
+
+uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
+  uint32_t h = x * 0x9e3779b1u ^ y * 0x85ebca77u ^ seed * 0xc2b2ae3du;
+  h ^= h >> 15;
+  h *= 0x2c1b3c6du;
+  h ^= h >> 12;
+  h *= 0x297a2d39u;
+  h ^= h >> 15;
+  return h;
+}
+double Hash01(uint32_t x, uint32_t y, uint32_t seed) { return Hash(x, y, seed) / 4294967296.0; }
+
+// Smooth 1-D value noise along x, one lattice point every `cell` pixels.
+double Noise1(double x, double cell, uint32_t row, uint32_t seed) {
+  const double f = x / cell;
+  const int i = static_cast<int>(std::floor(f));
+  const double t = f - i;
+  const double s = t * t * (3 - 2 * t);
+  return Hash01(static_cast<uint32_t>(i), row, seed) * (1 - s) + Hash01(static_cast<uint32_t>(i + 1), row, seed) * s;
+}
+
+// Signed distance from a pixel centre to the outline of a rounded rectangle
+// covering the whole picture: negative inside.
+double RoundedRectDistance(double px, double py, double w, double h, double radius) {
+  const double qx = std::abs(px - w / 2) - (w / 2 - radius);
+  const double qy = std::abs(py - h / 2) - (h / 2 - radius);
+  const double outside = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
+  return outside + std::min(std::max(qx, qy), 0.0) - radius;
+}
+
+// ---- Button frames ------------------------------------------------------
+
+struct FrameStyle {
+  Color border;
+  Color ground_top, ground_bottom;  // the cream (or pale) ground, top row to bottom row
+  Color glow_top, glow_bottom;      // inner glow colour along the height
+  double glow_strength = 0;         // 0: no glow
+  bool inset = false;               // shadow along the top and left inner edge
+};
+
+// The pictures are RGBA: outside the rounded corners they are transparent
+// (partly so along the curve), so that the button's copy of a corner lets
+// the form behind it show there.
+Image MakeFrame(const FrameStyle& style) {
+  constexpr int kW = 64, kH = 25;
+  constexpr double kRadius = 3.2;
+  Image image(kW, kH, 4);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      // Sixteen samples per pixel smooth the rounded corners.
+      Color sum{};
+      int inside = 0;
+      for (int s = 0; s < 16; ++s) {
+        const double px = x + 0.125 + 0.25 * (s & 3), py = y + 0.125 + 0.25 * (s >> 2);
+        const double d = RoundedRectDistance(px, py, kW, kH, kRadius);
+        if (d > 0) continue;
+        const double v = py / kH;
+        Color c = Mix(style.ground_top, style.ground_bottom, v);
+        const double depth = -d - 1;  // distance inside the 1-pixel border
+        if (style.glow_strength > 0 && depth >= 0) {
+          const double glow = style.glow_strength * std::exp(-depth * 0.9);
+          c = Mix(c, Mix(style.glow_top, style.glow_bottom, v), Clamp01(glow));
+        }
+        if (style.inset && depth >= 0) {
+          const double from_top = py - 1, from_left = px - 1;
+          const double shade = 0.35 * std::exp(-std::min(from_top, from_left) * 0.8);
+          c = Mix(c, Color{120, 118, 110}, Clamp01(shade));
+        }
+        if (d > -1) c = style.border;
+        sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
+        ++inside;
+      }
+      if (inside == 0) {
+        image.Set(x, y, style.border, 0);
+      } else {
+        image.Set(x, y, {sum.r / inside, sum.g / inside, sum.b / inside}, inside / 16.0);
+      }
+    }
+  }
+  return image;
+}
+
+const Color kBorderBlue{0, 60, 116};
+const Color kCreamTop{255, 254, 248}, kCreamBottom{236, 234, 220};
+
+Image MakeNormal() { return MakeFrame({kBorderBlue, kCreamTop, kCreamBottom, {}, {}, 0, false}); }
+Image MakeHighLight() {
+  return MakeFrame({kBorderBlue, kCreamTop, kCreamBottom, {255, 226, 120}, {232, 146, 20}, 1.0, false});
+}
+Image MakeSelected() {
+  return MakeFrame({kBorderBlue, kCreamTop, kCreamBottom, {202, 226, 255}, {112, 150, 236}, 1.0, false});
+}
+Image MakePressed() {
+  return MakeFrame({{0, 38, 80}, {222, 220, 210}, {240, 238, 230}, {}, {}, 0, true});
+}
+Image MakeDisable() { return MakeFrame({{201, 199, 186}, {245, 244, 234}, {245, 244, 234}, {}, {}, 0, false}); }
+
+// ---- Selection boxes ----------------------------------------------------
+
+Image MakeBox(bool filled) {
+  constexpr int kSize = 12;
+  Image image(kSize, kSize, 3);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const double v = y / double(kSize - 1);
+      Color c = Mix(Color{220, 221, 216}, Color{255, 255, 255}, v);  // sunken white well
+      const bool border = x == 0 || y == 0 || x == kSize - 1 || y == kSize - 1;
+      if (border) c = {28, 81, 128};
+      const bool mark = x >= 3 && y >= 3 && x <= kSize - 4 && y <= kSize - 4;
+      if (filled && mark) {
+        c = Mix(Color{86, 150, 246}, Color{16, 64, 186}, (y - 3) / 5.0);
+        if (x == 3 || y == 3) c = Mix(c, Color{255, 255, 255}, 0.25);  // a little light on the mark
+      }
+      image.Set(x, y, c);
+    }
+  }
+  return image;
+}
+
+// ---- Brushed metal strip ------------------------------------------------
+
+Image MakeMetalStrip() {
+  constexpr int kW = 556, kH = 20;
+  Image image(kW, kH, 3);
+  for (int y = 0; y < kH; ++y) {
+    const double row = Hash01(0, static_cast<uint32_t>(y), 7) - 0.5;
+    for (int x = 0; x < kW; ++x) {
+      // Long streaks along x, a finer grain, and a faint sheen across the strip.
+      const double streak = Noise1(x, 37, static_cast<uint32_t>(y), 11) - 0.5;
+      const double fibre = Noise1(x, 5, static_cast<uint32_t>(y), 13) - 0.5;
+      const double grain = Hash01(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 17) - 0.5;
+      const double sheen = std::sin(x / double(kW) * 3.14159265) * 4;
+      const double v = 222 + row * 7 + streak * 9 + fibre * 4 + grain * 3 + sheen;
+      image.Set(x, y, {v - 1, v, v + 3});
+    }
+  }
+  return image;
+}
+
+// ---- Window icon --------------------------------------------------------
+
+Image MakeIcon() {
+  constexpr int kSize = 32;
+  Image image(kSize, kSize, 4);
+  const double c = kSize / 2.0;
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const double dx = x + 0.5 - c, dy = y + 0.5 - c;
+      const double r = std::hypot(dx, dy) / c;
+      const double angle = std::atan2(dy, dx);
+      // A bright disc, a soft corona and eight faint rays.
+      const double disc = Clamp01((0.46 - r) * 14);
+      const double rays = std::pow(std::abs(std::cos(angle * 4)), 12) * Clamp01(1 - r) * 0.8;
+      const double corona = std::exp(-std::pow(std::max(r - 0.4, 0.0) * 4.2, 2)) * 0.85;
+      const double alpha = Clamp01(std::max({disc, corona, rays}));
+      Color colour = Mix(Color{255, 120, 20}, Color{255, 246, 190}, Clamp01(1 - r * 2.1));
+      if (disc < 1) colour = Mix(Color{240, 90, 10}, colour, disc);
+      image.Set(x, y, colour, alpha);
+    }
+  }
+  return image;
+}
+
+bool WritePng(const std::string& path, const Image& image) {
+  return stbi_write_png(path.c_str(), image.width, image.height, image.channels, image.pixels.data(),
+                        image.width * image.channels) != 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string folder = argc > 1 ? argv[1] : ".";
+  const struct {
+    const char* name;
+    Image (*make)();
+  } pictures[] = {{"button_normal.png", MakeNormal},
+                  {"button_highlight.png", MakeHighLight},
+                  {"button_highlight_select.png", MakeHighLight},
+                  {"button_selected.png", MakeSelected},
+                  {"button_pressed.png", MakePressed},
+                  {"button_disable.png", MakeDisable},
+                  {"box_empty.png", [] { return MakeBox(false); }},
+                  {"box_filled.png", [] { return MakeBox(true); }},
+                  {"metal_strip.png", MakeMetalStrip},
+                  {"oruna_icon.png", MakeIcon}};
+  for (const auto& picture : pictures) {
+    const std::string path = folder + "/" + picture.name;
+    if (!WritePng(path, picture.make())) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return 1;
+    }
+    std::printf("wrote %s\n", path.c_str());
+  }
+  return 0;
+}
