@@ -265,11 +265,6 @@ TEST_F(MusicPlayer, MP3LoopRestartsFromZeroOnlyWhenNotPlaying) {
   }
 }
 
-TEST_F(MusicPlayer, MP3CloseStopsThenCloses) {
-  BGM_MP3Close();
-  EXPECT_EQ(mci.Commands(), (Strings{"stop MP3Play", "close MP3Play"}));
-}
-
 // --- WAV --------------------------------------------------------------------
 
 TEST_F(MusicPlayer, WAVLoopsOnlyWithAnOutputDeviceAndStopsThroughTheSoundPlayer) {

@@ -97,14 +97,6 @@ TEST(CdStream, PositionFollowsWhatIsHeardAndRewindsAtTheEnd) {
   EXPECT_EQ(Hear(p.stream, 1), std::vector<int>{0});  // stopped: nothing added
 }
 
-TEST(CdStream, PlaysToTheGivenEndOnly) {
-  Player p(ThreeTracks());
-  p.PlayAndWaitForReader(12, 15, 15);
-  EXPECT_EQ(Hear(p.stream, 4), (std::vector<int>{13, 14, 15, 0}));
-  EXPECT_FALSE(p.stream.Playing());
-  EXPECT_EQ(p.stream.Position(), 15);
-}
-
 TEST(CdStream, DataTracksAreSkipped) {
   Player p(ThreeTracks(/*middle_is_data=*/true));
   p.PlayAndWaitForReader(8, 30, 0);
