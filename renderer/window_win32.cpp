@@ -1,0 +1,176 @@
+// Renderer window on Windows: the "OpenGL" window class, the full-screen
+// display mode with its silent windowed fallback, the WGL context, the
+// PeekMessage loop with its 256-entry key table and the ordered teardown.
+#include "gl_include.h"
+#include "renderer_window.h"
+#include "scene.h"
+
+namespace oruna {
+namespace {
+
+struct RendererState {
+  HINSTANCE instance = nullptr;
+  HWND window = nullptr;
+  HDC dc = nullptr;
+  HGLRC context = nullptr;
+  bool fullscreen = true;
+  bool active = true;
+  bool keys[256] = {};
+  // A press and its release can both be queued before an idle pass (a quick
+  // tap during a slow frame); the press is kept until an idle pass saw it.
+  bool escape_pressed = false;
+};
+RendererState g;
+
+const char kClassName[] = "OpenGL";
+
+LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      g.active = HIWORD(wparam) == 0;  // cleared only while minimised
+      return 0;
+    case WM_SYSCOMMAND:
+      // Neither the system screen saver nor monitor power-down while we run.
+      if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER) return 0;
+      break;
+    case WM_CLOSE:
+      PostQuitMessage(0);
+      return 0;
+    case WM_KEYDOWN:
+      if (wparam < 256) g.keys[wparam] = true;
+      if (wparam == VK_ESCAPE) g.escape_pressed = true;
+      return 0;
+    case WM_KEYUP:
+      if (wparam < 256) g.keys[wparam] = false;
+      return 0;
+    case WM_SIZE:
+      ResizeView(LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool RegisterRendererClass() {
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  wc.lpfnWndProc = RendererWindowProc;
+  wc.hInstance = g.instance;
+  wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WINLOGO));
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.lpszClassName = kClassName;
+  return RegisterClassA(&wc) != 0;
+}
+
+void RequestDisplayMode(int width, int height, int bits) {
+  DEVMODEA mode;
+  ZeroMemory(&mode, sizeof(mode));
+  mode.dmSize = sizeof(mode);  // 148 bytes, the ANSI form
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmBitsPerPel = static_cast<DWORD>(bits);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+  if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) g.fullscreen = false;
+}
+
+const PIXELFORMATDESCRIPTOR& PixelFormat(int bits) {
+  static PIXELFORMATDESCRIPTOR pfd;  // every field not set here stays zero
+  if (pfd.nSize == 0) {
+    pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = static_cast<BYTE>(bits);
+    pfd.cDepthBits = 16;
+    pfd.iLayerType = PFD_MAIN_PLANE;
+  }
+  return pfd;
+}
+
+bool CreateContext(int bits) {
+  g.dc = GetDC(g.window);
+  if (g.dc == nullptr) return false;
+  const PIXELFORMATDESCRIPTOR& pfd = PixelFormat(bits);
+  const int format = ChoosePixelFormat(g.dc, &pfd);
+  if (format == 0 || !SetPixelFormat(g.dc, format, &pfd)) return false;
+  g.context = wglCreateContext(g.dc);
+  return g.context != nullptr && wglMakeCurrent(g.dc, g.context);
+}
+
+// Vsync through WGL_EXT_swap_control where the driver offers it.
+void RequestVsync() {
+  using SwapInterval = BOOL(WINAPI*)(int);
+  const PROC proc = wglGetProcAddress("wglSwapIntervalEXT");
+  if (proc != nullptr) reinterpret_cast<SwapInterval>(reinterpret_cast<void*>(proc))(1);
+}
+
+}  // namespace
+
+bool RendererFullscreen() { return g.fullscreen; }
+bool RendererActive() { return g.active; }
+
+bool CreateRendererWindow(const char* title, int width, int height, int bits, bool fullscreen) {
+  g.fullscreen = fullscreen;
+  RECT rect{0, 0, width, height};
+  g.instance = GetModuleHandleA(nullptr);
+  if (!RegisterRendererClass()) return false;
+  if (g.fullscreen) RequestDisplayMode(width, height, bits);  // refused: a window, silently
+  const DWORD ex_style = g.fullscreen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+  const DWORD style = g.fullscreen ? WS_POPUP : WS_DLGFRAME;
+  if (g.fullscreen) ShowCursor(FALSE);
+  AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+  g.window = CreateWindowExA(ex_style, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, g.instance,
+                             nullptr);
+  if (g.window != nullptr && CreateContext(bits)) {
+    RequestVsync();
+    ShowWindow(g.window, SW_SHOW);
+    SetForegroundWindow(g.window);
+    SetFocus(g.window);
+    ResizeView(width, height);
+    if (InitScene()) return true;
+  }
+  DestroyRendererWindow();
+  return false;
+}
+
+void DestroyRendererWindow() {
+  if (g.fullscreen) {
+    ChangeDisplaySettingsA(nullptr, 0);  // back to the registry mode
+    ShowCursor(TRUE);
+  }
+  if (g.context != nullptr) {
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(g.context);
+    g.context = nullptr;
+  }
+  if (g.dc != nullptr) {
+    ReleaseDC(g.window, g.dc);
+    g.dc = nullptr;
+  }
+  if (g.window != nullptr) {
+    DestroyWindow(g.window);
+    g.window = nullptr;
+  }
+  UnregisterClassA(kClassName, g.instance);
+}
+
+int RunRendererLoop() {
+  MSG msg{};
+  for (;;) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) break;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+      continue;
+    }
+    if (g.active) DrawFrame();
+    // Checked on every idle pass, so Escape works even while minimised.
+    if (g.keys[VK_ESCAPE] || g.escape_pressed) break;
+    SwapBuffers(g.dc);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace oruna
