@@ -459,6 +459,18 @@ gboolean SettingsDialog::OnPanelDraw(GtkWidget* widget, cairo_t* cr, gpointer da
   cairo_set_source_rgb(cr, 224 / 255.0, 224 / 255.0, 224 / 255.0);
   cairo_paint(cr);
   self->Pic_Tile(cr, width, height);
+  // A thin sunken edge sets the panel into the background.
+  cairo_set_line_width(cr, 1);
+  cairo_set_source_rgba(cr, 0, 0, 0.12, 0.45);
+  cairo_move_to(cr, 0.5, height - 0.5);
+  cairo_line_to(cr, 0.5, 0.5);
+  cairo_line_to(cr, width - 0.5, 0.5);
+  cairo_stroke(cr);
+  cairo_set_source_rgba(cr, 1, 1, 1, 0.8);
+  cairo_move_to(cr, width - 0.5, 0.5);
+  cairo_line_to(cr, width - 0.5, height - 0.5);
+  cairo_line_to(cr, 0.5, height - 0.5);
+  cairo_stroke(cr);
   // Shape3, the frame around the heading.
   cairo_set_source_rgb(cr, 0, 60 / 255.0, 116 / 255.0);
   cairo_set_line_width(cr, 1);

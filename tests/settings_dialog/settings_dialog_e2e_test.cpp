@@ -1,0 +1,222 @@
+// "Oruna.scr /c" end to end on a private Xvfb, driven with XTest as a user
+// would: the dialog "<Oruna>" opens, a CD track and a music file are chosen
+// and saved with the exact bytes, cancelling or closing writes nothing, and
+// other instances refuse to start while it is open. A screenshot of the
+// dialog is kept in <build>/artifacts/settings_dialog.png.
+// GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+// clang-format on
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <memory>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb_image_write.h>
+
+#include "test_support.h"
+#include "x11_test_util.h"
+
+namespace oruna {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+// Generous bounds: GTK starts slowly in the sanitizer build.
+constexpr auto kOpenTimeout = 20s;
+constexpr auto kEndTimeout = 10s;
+constexpr const char* kTitle = "<Oruna>";
+constexpr const char* kChooserTitle = "ﾌｧｲﾙを開く";
+
+// Points of the dialog's client area (the panel's controls at the panel's
+// offset 12, 16).
+struct Point {
+  int x, y;
+};
+constexpr Point kCdCaption{12 + 44 + 12, 16 + 56 + 6};
+constexpr Point kFileCaption{12 + 44 + 20, 16 + 96 + 6};
+constexpr Point kTrackText{12 + 112 + 10, 16 + 52 + 10};
+constexpr Point kFileButton{12 + 28 + 20, 16 + 116 + 10};
+constexpr Point kSetButton{324 + 38, 200 + 12};
+constexpr Point kCancelButton{404 + 38, 200 + 12};
+
+std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  ASSERT_TRUE(test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end())));
+}
+
+class SettingsDialogEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_TRUE(x_.ok());
+    program_dir_ = temp_.path() + "/program";
+    home_ = temp_.path() + "/home";
+    music_dir_ = temp_.path() + "/music";
+    for (const std::string& dir : {program_dir_, home_, music_dir_, temp_.path() + "/runtime"})
+      ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    std::filesystem::copy_file(test::BinaryDir() + "/Oruna.scr", program_dir_ + "/Oruna.scr");
+    ini_ = program_dir_ + "/Oruna.ini";
+  }
+
+  std::unique_ptr<ChildProcess> StartSaver(const std::string& argument) {
+    const std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", temp_.path() + "/runtime"},
+                                                    {"HOME", home_},
+                                                    {"XDG_CONFIG_HOME", home_ + "/.config"},
+                                                    {"XDG_DATA_HOME", home_ + "/.local/share"},
+                                                    {"GSETTINGS_BACKEND", "memory"},
+                                                    {"NO_AT_BRIDGE", "1"},
+                                                    {"SDL_AUDIODRIVER", "dummy"}};
+    return std::make_unique<ChildProcess>(std::vector<std::string>{program_dir_ + "/Oruna.scr", argument}, env);
+  }
+
+  // Starts "/c" and waits until the dialog is on screen and drawn.
+  void OpenDialog() {
+    dialog_ = StartSaver("/c");
+    ASSERT_TRUE(x_.WaitForWindow(kTitle, kOpenTimeout));
+    window_ = x_.Find(kTitle);
+    ASSERT_TRUE(test::WaitUntil([&] {
+      XWindowAttributes attributes{};
+      return XGetWindowAttributes(x_.get(), window_, &attributes) != 0 && attributes.map_state == IsViewable;
+    }, kOpenTimeout));
+    Window child = 0;
+    XTranslateCoordinates(x_.get(), window_, DefaultRootWindow(x_.get()), 0, 0, &origin_.x, &origin_.y, &child);
+    test::SleepMs(500);  // its first paint
+  }
+
+  void MoveTo(Point p) {
+    XTestFakeMotionEvent(x_.get(), -1, origin_.x + p.x, origin_.y + p.y, CurrentTime);
+    XFlush(x_.get());
+    test::SleepMs(150);  // a hover poll sees it
+  }
+
+  void Click(Point p, unsigned button = 1) {
+    MoveTo(p);
+    XTestFakeButtonEvent(x_.get(), button, True, CurrentTime);
+    XFlush(x_.get());
+    test::SleepMs(60);
+    XTestFakeButtonEvent(x_.get(), button, False, CurrentTime);
+    XFlush(x_.get());
+    test::SleepMs(200);
+  }
+
+  // Letters, digits and dots, each as its own key.
+  void Type(const std::string& text) {
+    for (char c : text) {
+      const std::string name = c == '.' ? "period" : std::string(1, c);
+      x_.TapKey(name.c_str());
+      test::SleepMs(30);
+    }
+    test::SleepMs(200);
+  }
+
+  void ExpectDialogEnds() {
+    const std::optional<int> code = dialog_->Wait(kEndTimeout);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0);
+    EXPECT_EQ(x_.Find(kTitle), 0u);
+  }
+
+  void SaveScreenshot() {
+    const std::vector<uint32_t> pixels = x_.Grab(origin_.x, origin_.y, 496, 246);
+    ASSERT_EQ(pixels.size(), 496u * 246u);
+    std::vector<uint8_t> rgb;
+    for (uint32_t p : pixels) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+    std::filesystem::create_directories(ORUNA_ARTIFACT_DIR);
+    EXPECT_TRUE(stbi_write_png(ORUNA_ARTIFACT_DIR "/settings_dialog.png", 496, 246, 3, rgb.data(), 496 * 3));
+  }
+
+  test::XvfbServer xvfb_;
+  test::X11Connection x_;
+  test::TempDir temp_;
+  std::string program_dir_, home_, music_dir_, ini_;
+  std::unique_ptr<ChildProcess> dialog_;
+  Window window_ = 0;
+  Point origin_{0, 0};
+};
+
+TEST_F(SettingsDialogEndToEnd, SavesTheCdTrackTypedIntoTheTrackBox) {
+  OpenDialog();
+  // Centred across the 1024 x 768 screen, a third of the free height above.
+  EXPECT_EQ(origin_.x, 264);
+  EXPECT_EQ(origin_.y, 174);
+  Click(kCdCaption);
+  Click(kTrackText);
+  Type("7.6");
+  MoveTo(kSetButton);  // hovered, as the picture shows it
+  SaveScreenshot();
+  Click(kSetButton);
+  ExpectDialogEnds();
+  EXPECT_EQ(ReadText(ini_), "[Section]\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 8\r\nBGMﾌｧｲﾙ=\r\n");
+}
+
+TEST_F(SettingsDialogEndToEnd, ChoosesAMusicFileThroughTheChooser) {
+  // The chooser starts in the folder of the file saved last.
+  const std::string old_file = music_dir_ + "/old.wav";
+  const std::string new_file = music_dir_ + "/song.mp3";
+  WriteText(old_file, "");
+  WriteText(new_file, "");
+  WriteText(ini_, "[Section]\r\nBGM区分= 0\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + old_file + "\r\n");
+  OpenDialog();
+  Click(kFileCaption);
+  Click(kFileButton);
+  ASSERT_TRUE(x_.WaitForWindow(kChooserTitle, kOpenTimeout));
+  test::SleepMs(800);
+  // The location field, then a name relative to the folder shown.
+  x_.KeyDown("Control_L");
+  x_.TapKey("l");
+  x_.KeyUp("Control_L");
+  test::SleepMs(300);
+  Type("song.mp3");
+  x_.TapKey("Return");
+  ASSERT_TRUE(x_.WaitForWindowGone(kChooserTitle, kOpenTimeout));
+  test::SleepMs(300);
+  Click(kSetButton);
+  ExpectDialogEnds();
+  EXPECT_EQ(ReadText(ini_), "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + new_file + "\r\n");
+}
+
+TEST_F(SettingsDialogEndToEnd, CancelAndCloseLeaveTheSettingsFileUntouched) {
+  const std::string before = "; kept as it is\n[Other]\nx=1\n[Section]\nBGM区分= 1\nBGMﾘﾋﾟｰﾄ= 12\n";
+  WriteText(ini_, before);
+  OpenDialog();
+  Click(kTrackText);
+  Type("5");
+  Click(kFileCaption, 3);  // any mouse button picks a kind
+  Click(kCancelButton);
+  ExpectDialogEnds();
+  EXPECT_EQ(ReadText(ini_), before);
+
+  // Closed by a close request, as from the window frame.
+  OpenDialog();
+  Click(kFileCaption);
+  x_.RequestClose(window_);
+  ExpectDialogEnds();
+  EXPECT_EQ(ReadText(ini_), before);
+}
+
+TEST_F(SettingsDialogEndToEnd, OtherInstancesRefuseToStartWhileItIsOpen) {
+  OpenDialog();
+  for (const char* argument : {"/s", "/c", "/p 0"}) {
+    auto second = StartSaver(argument);
+    const std::optional<int> code = second->Wait(kEndTimeout);
+    ASSERT_TRUE(code.has_value()) << argument;
+    EXPECT_EQ(*code, 0) << argument;
+    EXPECT_EQ(x_.Find("Oruna_Main"), 0u) << argument;
+  }
+  EXPECT_TRUE(dialog_->Running());
+  Click(kCancelButton);
+  ExpectDialogEnds();
+}
+
+}  // namespace
+}  // namespace oruna
