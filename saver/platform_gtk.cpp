@@ -22,7 +22,7 @@
 #include "settings_dialog_entry.h"
 #include "settings_file.h"
 #include "texture_files.h"
-#include "window_search_x11.h"
+#include "title_lookup_x11.h"
 
 namespace oruna {
 namespace {
@@ -34,8 +34,7 @@ class GtkSaverPlatform final : public SaverPlatform {
   }
 
   bool WindowWithTitleExists(const std::string& title) override {
-    Display* display = XDisplay();
-    return display != nullptr && FindX11WindowByTitle(display, title) != None;
+    return titles_.Exists(XDisplay(), title);
   }
 
   void CreateTextureDir() override { CreateTextureExchangeDir(); }
@@ -92,6 +91,7 @@ class GtkSaverPlatform final : public SaverPlatform {
   bool EnsureGtk();
 
   Display* display_ = nullptr;  // title look-ups and the cursor
+  TitleLookupX11 titles_;
   bool gtk_ready_ = false;
   GtkWidget* run_window_ = nullptr;
   std::unique_ptr<RunForm> run_form_;

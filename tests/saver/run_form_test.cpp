@@ -193,9 +193,10 @@ TEST_F(RunFormTest, TheCursorIsShownAgainOnlyInModeS) {
   for (const std::string args : {"", "/s", "-S"}) {
     test::FakeSaverPlatform platform;
     test::RecordingMusic music(platform.log);
+    platform.start_fails = true;  // ends at the first tick
     RunForm form(platform, music, args);
     form.Form_Load();
-    platform.Advance(100);  // nothing started: ends at the first tick
+    platform.Advance(100);
     ASSERT_TRUE(platform.ended);
     EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "show cursor"), args.empty() ? 0 : 1)
         << "'" << args << "'";

@@ -3,12 +3,15 @@
 // instance, "/a", the preview inside a window of ours, and the renderer
 // missing or killed. Each test runs the saver from a folder of its own with
 // its own runtime, home and settings folders.
+// GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+// clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+// clang-format on
 #include <dirent.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/prctl.h>
@@ -384,7 +387,7 @@ TEST_F(PreviewEndToEnd, APaneThatIsNoWindowEndsTheProgramAtOnce) {
   const Window gone = MakePane(50, 50);
   XDestroyWindow(display_, gone);
   XSync(display_, False);
-  for (const std::string args : {"/p", "/p 0", "/p " + std::to_string(gone), "/p -5"}) {
+  for (const std::string& args : std::vector<std::string>{"/p", "/p 0", "/p " + std::to_string(gone), "/p -5"}) {
     auto saver = StartSaver(args);
     EXPECT_EQ(saver->Wait(kEndTimeout), 0) << args;
   }

@@ -1,0 +1,43 @@
+// Title look-up with a remembered window on X11. A remembered window that is
+// gone or renamed falls back to the full tree walk of window_search_x11.cpp.
+#include "title_lookup_x11.h"
+
+#include <X11/Xutil.h>
+
+#include "window_search_x11.h"
+
+namespace oruna {
+namespace {
+
+bool g_failed = false;
+int NoteError(Display*, XErrorEvent*) {
+  g_failed = true;
+  return 0;
+}
+
+// WM_NAME of `window` equals `title`; a destroyed window answers false.
+bool StillTitled(Display* display, Window window, const std::string& title) {
+  XErrorHandler previous = XSetErrorHandler(NoteError);
+  g_failed = false;
+  XTextProperty text{};
+  bool match = false;
+  if (XGetWMName(display, window, &text) != 0 && text.value != nullptr) {
+    match = std::string(reinterpret_cast<const char*>(text.value), text.nitems) == title;
+    XFree(text.value);
+  }
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  return match && !g_failed;
+}
+
+}  // namespace
+
+bool TitleLookupX11::Exists(Display* display, const std::string& title) {
+  if (display == nullptr) return false;
+  Window& found = found_[title];
+  if (found != None && StillTitled(display, found, title)) return true;
+  found = FindX11WindowByTitle(display, title);
+  return found != None;
+}
+
+}  // namespace oruna
