@@ -8,7 +8,9 @@
 namespace oruna {
 
 // Writes `bytes` to a new private file in the same folder and renames it
-// over `path`. False (and nothing left behind) when any step fails.
+// over `path`. The folder must be a real directory (not a symlink) owned by
+// the user and writable by nobody else. False, with nothing left behind, when
+// any step fails.
 bool ReplaceFileContents(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace oruna

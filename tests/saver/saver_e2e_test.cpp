@@ -269,15 +269,33 @@ TEST_F(SaverEndToEnd, AKilledRendererEndsTheSaver) {
   EXPECT_TRUE(ProcessEnds(renderer));
 }
 
-TEST_F(SaverEndToEnd, AnEndRequestFromTheSessionEndsTheRunButNotTheRenderer) {
+// Unload requests from outside: the session's SIGTERM, or a close request to
+// the hidden run form. The run ends; the renderer is left alone.
+TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunButNotTheRenderer) {
   InstallRenderer(Renderer::StandIn);
-  auto saver = StartSaver("/s");
-  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
-  const pid_t renderer = RendererOf(*saver);
-  saver->Kill(SIGTERM);
-  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
-  EXPECT_FALSE(WindowExists("Oruna_Main"));
-  EXPECT_EQ(kill(renderer, 0), 0);
+  for (const bool by_signal : {true, false}) {
+    auto saver = StartSaver("/s");
+    ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+    const pid_t renderer = RendererOf(*saver);
+    if (by_signal) {
+      saver->Kill(SIGTERM);
+    } else {
+      XEvent close{};
+      close.xclient.type = ClientMessage;
+      close.xclient.window = FindX11WindowByTitle(display_, "Oruna_Main");
+      close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+      close.xclient.format = 32;
+      close.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+      close.xclient.data.l[1] = CurrentTime;
+      XSendEvent(display_, close.xclient.window, False, NoEventMask, &close);
+      XSync(display_, False);
+    }
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << (by_signal ? "SIGTERM" : "close request");
+    EXPECT_FALSE(WindowExists("Oruna_Main"));
+    EXPECT_EQ(kill(renderer, 0), 0);
+    kill(renderer, SIGKILL);
+    EXPECT_TRUE(ProcessEnds(renderer));
+  }
 }
 
 // The preview inside a window of ours, as a host's pane.

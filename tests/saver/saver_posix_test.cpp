@@ -65,6 +65,20 @@ TEST(ReplaceFileContents, FailsQuietlyWhenTheFolderIsMissingOrNotAFolder) {
   EXPECT_EQ(EntryCount(dir.path()), 1u);
 }
 
+TEST(ReplaceFileContents, RefusesAFolderThatIsALinkOrOpenToOtherWriters) {
+  TempDir dir;
+  const std::string real = dir.path() + "/real";
+  ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+  const std::string link = dir.path() + "/link";
+  ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+  EXPECT_FALSE(ReplaceFileContents(link + "/Oruna1.bmp", {1}));
+  EXPECT_EQ(EntryCount(real), 0u);
+
+  ASSERT_EQ(chmod(real.c_str(), 0777), 0);
+  EXPECT_FALSE(ReplaceFileContents(real + "/Oruna1.bmp", {1}));
+  EXPECT_EQ(EntryCount(real), 0u);
+}
+
 // A process started by path must be reaped by the watch: afterwards no
 // child of ours is left, not even a zombie.
 void ExpectNoChildLeft() {
