@@ -52,7 +52,7 @@ std::optional<double> ParseDecimal(std::string_view text) {
   };
   std::string number;
   if (text[i] == '+' || text[i] == '-') {
-    if (text[i] == '-') number = "-";
+    if (text[i] == '-') number.push_back('-');
     ++i;
   }
   const size_t mantissa_start = i;
