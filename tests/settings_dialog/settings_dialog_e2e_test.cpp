@@ -40,10 +40,12 @@ struct Point {
 };
 constexpr Point kCdCaption{12 + 44 + 12, 16 + 56 + 6};
 constexpr Point kFileCaption{12 + 44 + 20, 16 + 96 + 6};
+constexpr Point kFileBox{12 + 28 + 6, 16 + 96 + 6};
 constexpr Point kTrackText{12 + 112 + 10, 16 + 52 + 10};
 constexpr Point kFileButton{12 + 28 + 20, 16 + 116 + 10};
 constexpr Point kSetButton{324 + 38, 200 + 12};
 constexpr Point kCancelButton{404 + 38, 200 + 12};
+constexpr Point kLink{12 + 40, 208 + 6};
 
 std::string ReadText(const std::string& path) {
   const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
@@ -167,7 +169,7 @@ TEST_F(SettingsDialogEndToEnd, ChoosesAMusicFileThroughTheChooser) {
   WriteText(new_file, "");
   WriteText(ini_, "[Section]\r\nBGM区分= 0\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + old_file + "\r\n");
   OpenDialog();
-  Click(kFileCaption);
+  Click(kFileBox);
   Click(kFileButton);
   ASSERT_TRUE(x_.WaitForWindow(kChooserTitle, kOpenTimeout));
   test::SleepMs(800);
@@ -202,6 +204,28 @@ TEST_F(SettingsDialogEndToEnd, CancelAndCloseLeaveTheSettingsFileUntouched) {
   x_.RequestClose(window_);
   ExpectDialogEnds();
   EXPECT_EQ(ReadText(ini_), before);
+}
+
+TEST_F(SettingsDialogEndToEnd, LinkOpensInTheUsersBrowser) {
+  // A stand-in browser registered for web links in the test's own home.
+  const std::string opened = temp_.path() + "/opened";
+  const std::string browser = temp_.path() + "/browser.sh";
+  WriteText(browser, "#!/bin/sh\necho \"$1\" > " + opened + "\n");
+  ASSERT_EQ(chmod(browser.c_str(), 0700), 0);
+  std::filesystem::create_directories(home_ + "/.local/share/applications");
+  std::filesystem::create_directories(home_ + "/.config");
+  WriteText(home_ + "/.local/share/applications/oruna-test-browser.desktop",
+            "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + browser +
+                " %u\nMimeType=x-scheme-handler/https;\n");
+  WriteText(home_ + "/.config/mimeapps.list",
+            "[Default Applications]\nx-scheme-handler/https=oruna-test-browser.desktop\n");
+  OpenDialog();
+  Click(kLink);
+  EXPECT_TRUE(test::WaitUntil([&] { return ReadText(opened) == "https://oruna.example/\n"; }, kEndTimeout));
+  EXPECT_TRUE(dialog_->Running());  // the dialog stays open
+  Click(kCancelButton);
+  ExpectDialogEnds();
+  EXPECT_FALSE(test::FileExists(ini_));
 }
 
 TEST_F(SettingsDialogEndToEnd, OtherInstancesRefuseToStartWhileItIsOpen) {
