@@ -91,13 +91,14 @@ class SaverEndToEnd : public ::testing::Test {
     std::filesystem::copy_file(from, program_dir_ + "/Oruna.dll");
   }
 
-  std::unique_ptr<ChildProcess> StartSaver(const std::string& args, std::map<std::string, std::string> extra = {}) {
+  std::unique_ptr<ChildProcess> StartSaver(const std::string& args,
+                                           const std::map<std::string, std::string>& extra = {}) {
     std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_dir_},
                                               {"HOME", home_},
                                               {"XDG_CONFIG_HOME", home_ + "/.config"},
                                               {"SDL_AUDIODRIVER", "dummy"},
                                               {"ORUNA_STANDIN_REPORT", report_}};
-    env.merge(extra);
+    for (const auto& [key, value] : extra) env[key] = value;
     std::vector<std::string> argv = {program_dir_ + "/Oruna.scr"};
     if (!args.empty()) argv.push_back(args);
     return std::make_unique<ChildProcess>(argv, env);
@@ -189,6 +190,24 @@ TEST_F(SaverEndToEnd, RunWritesTheTexturesStartsTheRendererAndEndsWithIt) {
 TEST_F(SaverEndToEnd, RunWithTheRealRendererEndsOnEscape) {
   InstallRenderer(Renderer::Real);
   RunAndEndWithEscape();
+}
+
+// The configured music reaches the sound output while the renderer runs.
+TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
+  InstallRenderer(Renderer::StandIn);
+  const std::string wav = temp_.path() + "/tone.wav";
+  ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 '" + wav + "' synth 1 sine 440 2>/dev/null").c_str()), 0);
+  std::ofstream(program_dir_ + "/Oruna.ini")
+      << "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" << wav << "\r\n";
+  const std::string output = temp_.path() + "/audio.raw";
+  auto saver = StartSaver("/s", {{"LC_ALL", "C.UTF-8"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", output}});
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  auto size = [&] { return test::FileExists(output) ? std::filesystem::file_size(output) : 0; };
+  ASSERT_TRUE(test::WaitUntil([&] { return size() > 0; }, kStartTimeout));
+  const auto before = size();
+  EXPECT_TRUE(test::WaitUntil([&] { return size() > before; }, kEndTimeout));
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
 }
 
 TEST_F(SaverEndToEnd, ASlowRendererStartIsWaitedFor) {
