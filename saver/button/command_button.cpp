@@ -8,7 +8,6 @@
 namespace oruna {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kCorner = 60;  // frame pieces are 4 pixels wide
 constexpr int kFrameMargin = 2 * kCorner;
 
