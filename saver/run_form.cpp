@@ -63,6 +63,8 @@ void RunForm::Timer2_Timer() {
 }
 
 void RunForm::Timer3_Timer() {
+  // Asked on every tick, so that an ended renderer is reaped at once.
+  const ProgramState renderer = platform_.StartedProgramState();
   if (platform_.WindowWithTitleExists(kRendererTitle)) {
     renderer_window_seen_ = true;
     return;
@@ -70,7 +72,7 @@ void RunForm::Timer3_Timer() {
   // No window: either the renderer is still starting (a display-mode change
   // can take seconds) or it has gone. It has gone when its window was seen
   // before, or when its process has ended or never started.
-  if (!renderer_window_seen_ && platform_.StartedProgramState() == ProgramState::Running) return;
+  if (!renderer_window_seen_ && renderer == ProgramState::Running) return;
   Disable(timer3_);
   Form_QueryUnload();
 }

@@ -28,8 +28,11 @@ int main(int argc, char**) {
 
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return 0;
-  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0,
-                                            0, BlackPixel(display, DefaultScreen(display)));
+  // Full screen, as the renderer: keys reach it wherever the pointer is.
+  const int screen = DefaultScreen(display);
+  const Window window =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, DisplayWidth(display, screen),
+                          DisplayHeight(display, screen), 0, 0, BlackPixel(display, screen));
   XStoreName(display, window, "Oruna_VC");
   Atom close_request = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, window, &close_request, 1);

@@ -129,7 +129,14 @@ class SaverEndToEnd : public ::testing::Test {
     }, kEndTimeout);
   }
 
+  // Escape for the renderer, once its window is on the screen to receive it.
   void PressEscape() {
+    test::WaitUntil([&] {
+      XWindowAttributes attributes{};
+      const Window renderer = FindX11WindowByTitle(display_, "Oruna_VC");
+      return renderer != None && XGetWindowAttributes(display_, renderer, &attributes) != 0 &&
+             attributes.map_state == IsViewable;
+    }, kStartTimeout);
     const KeyCode key = XKeysymToKeycode(display_, XK_Escape);
     XTestFakeKeyEvent(display_, key, True, CurrentTime);
     XTestFakeKeyEvent(display_, key, False, CurrentTime);
@@ -270,6 +277,23 @@ TEST_F(SaverEndToEnd, OtherSwitchesCreateTheDirectoryReadTheSettingsAndEnd) {
   close(watch);
   EXPECT_TRUE(settings_opened);
   EXPECT_TRUE(RendererStarts().empty());
+}
+
+// No usable texture folder and a settings file of garbage: nothing is shown,
+// the renderer is started anyway (without textures) and the run ends normally.
+TEST_F(SaverEndToEnd, BadTextureFolderAndSettingsDoNotStopTheRun) {
+  InstallRenderer(Renderer::StandIn);
+  const std::string not_a_folder = temp_.path() + "/file";
+  std::ofstream(not_a_folder) << "x";
+  std::string garbage(4096, '\0');
+  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919) % 251);
+  std::ofstream(program_dir_ + "/Oruna.ini", std::ios::binary) << "[Section]\nBGM\xE5" << garbage;
+
+  auto saver = StartSaver("/s", {{"XDG_RUNTIME_DIR", not_a_folder}});
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  EXPECT_EQ(RendererStarts(), std::vector<std::string>{"0 0000"});
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
 }
 
 TEST_F(SaverEndToEnd, AMissingRendererEndsTheSaverPromptly) {
