@@ -69,11 +69,5 @@ TEST(MainSingleInstance, APreviewOrRendererWindowDoesNotBlock) {
             Concat(kCheck, Concat(kPrepare, {"hide cursor", "load run form '/s'"})));
 }
 
-TEST(SaverEntry, JoinsArgumentsWithSingleBlanks) {
-  EXPECT_EQ(JoinArguments({}), "");
-  EXPECT_EQ(JoinArguments({"/p", "1234"}), "/p 1234");
-  EXPECT_EQ(JoinArguments({"/c:5000"}), "/c:5000");
-}
-
 }  // namespace
 }  // namespace oruna
