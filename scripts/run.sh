@@ -9,19 +9,7 @@ scripts/build.sh build
 bin=$PWD/build/bin
 
 start_program() {
-  if [ -x "$bin/Oruna.scr" ]; then
-    "$bin/Oruna.scr" /s &
-  else
-    # Before the saver exists: the renderer alone, fed with test textures.
-    dir=${XDG_RUNTIME_DIR:-/tmp/p_orvi-$(id -u)}
-    [ -n "${XDG_RUNTIME_DIR:-}" ] && dir=$XDG_RUNTIME_DIR/p_orvi
-    mkdir -p -m 700 "$dir"
-    convert -size 128x128 -seed 1 plasma:orange-yellow -type truecolor "BMP3:$dir/Oruna1.bmp"
-    convert -size 256x256 -seed 2 plasma:navy-black -type truecolor "BMP3:$dir/Oruna2.bmp"
-    convert -size 64x64 -seed 3 plasma:red-orange -type truecolor "BMP3:$dir/Oruna3.bmp"
-    convert -size 64x64 radial-gradient:white-black -type truecolor "BMP3:$dir/Oruna4.bmp"
-    "$bin/Oruna.dll" &
-  fi
+  "$bin/Oruna.scr" /s &
   pid=$!
 }
 
