@@ -23,8 +23,6 @@ namespace {
 
 constexpr const char* kTitle = "<Oruna>";
 constexpr int kClientWidth = 496, kClientHeight = 246;
-constexpr const char* kCreditText = "Oruna 1.0  © Oruna Project";
-constexpr const char* kLinkText = "https://oruna.example/";
 
 // Compact, flat looks for the one stock control on the panel (the track
 // box), in the dialog's font; everything else is drawn by the dialog.

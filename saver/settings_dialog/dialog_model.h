@@ -13,6 +13,11 @@ namespace oruna {
 // The three kinds offered, by selection-box index.
 inline constexpr int kKindNone = 0, kKindCd = 1, kKindFile = 2, kKindCount = 3;
 
+// The two lines at the bottom of the dialog: the credit and version, and the
+// web page that the link label shows and opens.
+inline constexpr const char* kCreditText = "Oruna 1.0  © Oruna Project";
+inline constexpr const char* kLinkText = "https://oruna.example/";
+
 // The file chooser's one filter.
 inline constexpr const char* kMusicFilterName = "BGMﾌｧｲﾙ (MP3 WAV)";
 inline constexpr const char* kMusicFilterPattern = "*.MP3;*.WAV";
