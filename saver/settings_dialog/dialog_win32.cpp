@@ -308,6 +308,12 @@ void SettingsDialog::BuildTrackBox() {
   const LRESULT item = SendMessageW(bgm_repeat_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
   const LRESULT wanted = item + (box.bottom - box.top) - (field.bottom - field.top);
   if (item != CB_ERR && wanted > 0) SendMessageW(bgm_repeat_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+  // The field beside the arrow is narrow: thin inner margins let a typed
+  // "7.6" show whole.
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  if (GetComboBoxInfo(bgm_repeat_, &parts) && parts.hwndItem != nullptr)
+    SendMessageW(parts.hwndItem, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
 }
 
 HWND SettingsDialog::AddText(HWND parent, int id, int x, int y, int width, int height, const char* text,

@@ -1,0 +1,310 @@
+// "Oruna.scr /c" end to end under Wine on a Japanese system (ANSI code page
+// 932), driven as a user would (pointer, buttons and keys through
+// SetCursorPos and SendInput) and checked through the Win32 API from this
+// program: the dialog "<Oruna>" and its controls, the kinds picked by box
+// and caption, the exact bytes that "設定" writes, the file chooser,
+// "ｷｬﾝｾﾙ" and closing writing nothing, and other instances refused while it
+// is open. A screenshot of the dialog is kept as
+// <build>/artifacts/settings_dialog_windows.png.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb_image_write.h>
+
+#include "dialog_controls_win32.h"
+#include "test_support.h"
+#include "wide_text_win32.h"
+#include "wine_test_util.h"
+
+namespace oruna {
+namespace {
+
+using namespace std::chrono_literals;
+using test::WaitFor;
+using test::WaitForWindow;
+using test::WinProcess;
+
+constexpr char kTitle[] = "<Oruna>";
+// The three keys in code page 932.
+const std::string kKindKey = "BGM\x8B\xE6\x95\xAA";
+const std::string kTrackKey = "BGM\xD8\xCB\xDF\xB0\xC4";
+const std::string kFileKey = "BGM\xCC\xA7\xB2\xD9";
+
+std::string Settings(const std::string& kind, const std::string& track, const std::string& file_cp932) {
+  return "[Section]\r\n" + kKindKey + "=" + kind + "\r\n" + kTrackKey + "=" + track + "\r\n" + kFileKey + "=" +
+         file_cp932 + "\r\n";
+}
+
+// The text a window reports. GetWindowText would read only the stored
+// caption of another process's window, not the edit text of a combo box.
+std::string WindowText(HWND window) {
+  wchar_t text[512] = {};
+  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return Utf8FromWide(text);
+}
+
+// Input as the system delivers a user's: the pointer moved with
+// SetCursorPos, buttons and characters injected with SendInput, reaching
+// whichever window is under the pointer or has the focus, in any process.
+void MouseButton(int button, bool down) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  if (button == 1) input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  if (button == 3) input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  SendInput(1, &input, sizeof input);
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wScan = input[1].ki.wScan = c;
+    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof input[0]);
+    ::Sleep(50);
+  }
+}
+
+POINT CentreOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Pause(std::chrono::milliseconds time) { ::Sleep(static_cast<DWORD>(time.count())); }
+
+class SettingsDialogWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), 932u) << "needs the Japanese session";
+    folder_ = dir_.path() + "\\Oruna";
+    ASSERT_TRUE(test::MakeFolder(folder_));
+    ASSERT_TRUE(test::CopyInto(test::BinaryDir() + "\\Oruna.scr", folder_ + "\\Oruna.scr"));
+    ini_ = folder_ + "\\Oruna.ini";
+  }
+  void TearDown() override { test::TerminateProcessesNamed("Oruna.scr"); }
+
+  std::unique_ptr<WinProcess> StartSaver(const std::string& arguments) {
+    return std::make_unique<WinProcess>("\"" + folder_ + "\\Oruna.scr\" " + arguments);
+  }
+
+  // Starts "/c" and waits until the dialog is on screen and drawn.
+  void OpenDialog() {
+    dialog_process_ = StartSaver("/c");
+    dialog_ = WaitForWindow(kTitle, 30s);
+    ASSERT_NE(dialog_, nullptr) << "no dialog";
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(dialog_) != FALSE; }, 10s));
+    Pause(500ms);  // its first paint
+  }
+
+  // A control of the dialog or of its panel.
+  HWND Item(int id) const {
+    if (HWND direct = GetDlgItem(dialog_, id)) return direct;
+    return GetDlgItem(GetDlgItem(dialog_, kIdPanel), id);
+  }
+  bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+
+  void MoveTo(POINT at) {
+    SetCursorPos(at.x, at.y);
+    Pause(200ms);  // a hover poll sees it
+  }
+  void Click(POINT at, int button = 1) {
+    MoveTo(at);
+    MouseButton(button, true);
+    Pause(60ms);
+    MouseButton(button, false);
+    Pause(300ms);
+  }
+  void Click(HWND control, int button = 1) { Click(CentreOf(control), button); }
+
+  // The middle of a selection box as the screen shows it: blue when filled.
+  bool BoxShowsFilled(int kind) const {
+    const POINT at = CentreOf(Item(kIdKindBox + kind));
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return GetBValue(pixel) > GetRValue(pixel) + 80;
+  }
+
+  void ExpectDialogEnds() {
+    EXPECT_EQ(dialog_process_->Wait(15s), DWORD{0});
+    EXPECT_EQ(FindWindowA(nullptr, kTitle), nullptr);
+  }
+
+  void SaveScreenshot() {
+    RECT r{};
+    GetWindowRect(dialog_, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < width * height; ++i) {
+      const uint32_t p = static_cast<const uint32_t*>(bits)[i];
+      rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const std::string folder = test::WindowsPathOfUnix(ORUNA_ARTIFACT_DIR);
+    test::MakeFolder(folder);
+    EXPECT_TRUE(stbi_write_png((folder + "\\settings_dialog_windows.png").c_str(), width, height, 3, rgb.data(),
+                               width * 3));
+  }
+
+  test::TempDir dir_;
+  std::string folder_, ini_;
+  std::unique_ptr<WinProcess> dialog_process_;
+  HWND dialog_ = nullptr;
+};
+
+TEST_F(SettingsDialogWindows, OpensCentredWithItsControlsAndKeepsOtherInstancesOut) {
+  // A music file chosen earlier: kind 2, its name on the panel.
+  const std::string music = dir_.path() + "\\音楽";
+  ASSERT_TRUE(test::MakeFolder(music));
+  ASSERT_TRUE(test::WriteBytes(music + "\\曲.mp3", "x"));
+  const std::string before = Settings(" 2", " 12", AnsiFromUtf8(music + "\\曲.mp3"));
+  ASSERT_TRUE(test::WriteBytes(ini_, before));
+  OpenDialog();
+
+  RECT client{}, outer{};
+  GetClientRect(dialog_, &client);
+  GetWindowRect(dialog_, &outer);
+  EXPECT_EQ(client.right, 496);
+  EXPECT_EQ(client.bottom, 246);
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  EXPECT_EQ(outer.left, (1024 - width) / 2);
+  EXPECT_EQ(outer.top, (768 - height) / 3);
+
+  // The track box: an editable drop-down list of "" and 1 to 30, showing 12.
+  HWND repeat = Item(kIdRepeat);
+  ASSERT_NE(repeat, nullptr);
+  EXPECT_EQ(GetWindowLongW(repeat, GWL_STYLE) & 3, CBS_DROPDOWN);
+  ASSERT_EQ(SendMessageW(repeat, CB_GETCOUNT, 0, 0), 31);
+  for (int i : {0, 1, 30}) {
+    wchar_t entry[8] = {};
+    SendMessageW(repeat, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
+    EXPECT_EQ(Utf8FromWide(entry), i == 0 ? "" : std::to_string(i));
+  }
+  EXPECT_EQ(WindowText(repeat), "12");
+  // Kind 2 enables the file button only.
+  EXPECT_FALSE(Enabled(kIdRepeat));
+  EXPECT_TRUE(Enabled(kIdFileButton));
+  EXPECT_TRUE(BoxShowsFilled(2));
+  EXPECT_FALSE(BoxShowsFilled(0));
+  EXPECT_EQ(WindowText(Item(kIdFileName)), music + "\\曲.mp3");
+  EXPECT_EQ(WindowText(Item(kIdSet)), "設定");
+  EXPECT_EQ(WindowText(Item(kIdCancel)), "ｷｬﾝｾﾙ");
+  EXPECT_EQ(WindowText(Item(kIdFileButton)), "...");
+
+  for (const char* arguments : {"/c", "/s"}) {
+    auto second = StartSaver(arguments);
+    EXPECT_EQ(second->Wait(15s), DWORD{0}) << arguments;
+  }
+  EXPECT_EQ(test::CountWindowsTitled(kTitle), 1);
+  EXPECT_EQ(FindWindowA(nullptr, "Oruna_Main"), nullptr);
+
+  Click(Item(kIdCancel));
+  ExpectDialogEnds();
+  EXPECT_EQ(test::ReadBytes(ini_), before);
+}
+
+TEST_F(SettingsDialogWindows, BoxesAndCaptionsPickTheKindAndSetWritesItInCodePage932) {
+  OpenDialog();
+  // No settings file: no music, nothing enabled.
+  EXPECT_TRUE(BoxShowsFilled(0));
+  EXPECT_FALSE(Enabled(kIdRepeat));
+  EXPECT_FALSE(Enabled(kIdFileButton));
+
+  Click(Item(kIdKindBox + 2));
+  EXPECT_TRUE(Enabled(kIdFileButton));
+  EXPECT_FALSE(Enabled(kIdRepeat));
+  EXPECT_TRUE(BoxShowsFilled(2));
+  EXPECT_FALSE(BoxShowsFilled(0));
+  Click(Item(kIdKindCaption + 0), 3);  // any mouse button, on the caption
+  EXPECT_FALSE(Enabled(kIdFileButton));
+  EXPECT_FALSE(Enabled(kIdRepeat));
+  EXPECT_TRUE(BoxShowsFilled(0));
+  Click(Item(kIdKindCaption + 1));
+  EXPECT_TRUE(Enabled(kIdRepeat));
+  EXPECT_FALSE(Enabled(kIdFileButton));
+  EXPECT_TRUE(BoxShowsFilled(1));
+
+  // A track typed into the box.
+  HWND repeat = Item(kIdRepeat);
+  RECT field{};
+  GetWindowRect(repeat, &field);
+  Click(POINT{field.left + 8, (field.top + field.bottom) / 2});
+  TypeText(L"12");
+  ASSERT_TRUE(WaitFor([&] { return WindowText(repeat) == "12"; }, 5s)) << WindowText(repeat);
+  MoveTo(CentreOf(Item(kIdSet)));  // hovered, as the picture shows it
+  Pause(300ms);
+  SaveScreenshot();
+  EXPECT_FALSE(test::PathExists(ini_));  // nothing written before "設定"
+  Click(Item(kIdSet));
+  ExpectDialogEnds();
+  EXPECT_EQ(test::ReadBytes(ini_), Settings(" 1", " 12", ""));
+}
+
+TEST_F(SettingsDialogWindows, FileChooserStartsInTheFoldersOfTheLastFileAndItsChoiceIsSaved) {
+  const std::string music = dir_.path() + "\\音楽";
+  ASSERT_TRUE(test::MakeFolder(music));
+  ASSERT_TRUE(test::WriteBytes(music + "\\old.wav", "x"));
+  ASSERT_TRUE(test::WriteBytes(music + "\\曲.mp3", "x"));
+  ASSERT_TRUE(test::WriteBytes(ini_, Settings(" 2", " 0", AnsiFromUtf8(music + "\\old.wav"))));
+  OpenDialog();
+  Click(Item(kIdFileButton));
+  HWND chooser = WaitForWindow(AnsiFromUtf8("ﾌｧｲﾙを開く").c_str(), 20s);
+  ASSERT_NE(chooser, nullptr) << "no file chooser";
+  Pause(500ms);
+  // A name alone: the chooser resolves it in the folder it started in.
+  HWND name = GetDlgItem(chooser, 0x47c);  // the file name box
+  if (HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
+  if (name == nullptr) name = GetDlgItem(chooser, 0x480);
+  ASSERT_NE(name, nullptr);
+  SetWindowTextW(name, L"曲.mp3");
+  PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ASSERT_TRUE(WaitFor([&] { return IsWindow(chooser) == FALSE; }, 10s));
+  EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kIdFileName)) == music + "\\曲.mp3"; }, 5s))
+      << WindowText(Item(kIdFileName));
+  Click(Item(kIdSet));
+  ExpectDialogEnds();
+  EXPECT_EQ(test::ReadBytes(ini_), Settings(" 2", " 0", AnsiFromUtf8(music + "\\曲.mp3")));
+}
+
+TEST_F(SettingsDialogWindows, CancelAndCloseWriteNothing) {
+  const std::string before = "; kept as it is\r\n[Other]\r\nx=1\r\n" + Settings(" 1", " 12", "");
+  ASSERT_TRUE(test::WriteBytes(ini_, before));
+  OpenDialog();
+  Click(Item(kIdKindCaption + 2));
+  ASSERT_TRUE(Enabled(kIdFileButton));
+  Click(Item(kIdCancel));
+  ExpectDialogEnds();
+  EXPECT_EQ(test::ReadBytes(ini_), before);
+
+  // Closed from the window frame.
+  OpenDialog();
+  Click(Item(kIdKindBox + 0));
+  PostMessageW(dialog_, WM_CLOSE, 0, 0);
+  ExpectDialogEnds();
+  EXPECT_EQ(test::ReadBytes(ini_), before);
+}
+
+}  // namespace
+}  // namespace oruna
