@@ -306,5 +306,54 @@ TEST_F(SettingsDialogWindows, CancelAndCloseWriteNothing) {
   EXPECT_EQ(test::ReadBytes(ini_), before);
 }
 
+// The command that opens web addresses, replaced for a test and put back.
+// Wine looks it up among the machine's classes only.
+class WebHandler {
+ public:
+  static constexpr const wchar_t* kKey = L"Software\\Classes\\https\\shell\\open\\command";
+  explicit WebHandler(const std::wstring& command) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    wchar_t old[1024] = {};
+    DWORD size = sizeof old - sizeof(wchar_t);
+    had_old_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+    old_ = old;
+    ok_ = Set(command);
+  }
+  ~WebHandler() {
+    if (key_ == nullptr) return;
+    if (had_old_) Set(old_);
+    else RegDeleteValueW(key_, nullptr);
+    RegCloseKey(key_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  bool Set(const std::wstring& command) {
+    return RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                          static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  HKEY key_ = nullptr;
+  bool had_old_ = false, ok_ = false;
+  std::wstring old_;
+};
+
+TEST_F(SettingsDialogWindows, LinkOpensThePageWithTheHandlerOfWebAddresses) {
+  // A stand-in web browser, which writes down the address it was given.
+  ASSERT_TRUE(test::CopyInto(test::BinaryDir() + "\\start_helper.exe", dir_.path() + "\\browser.exe"));
+  WebHandler handler(L"\"" + WideFromUtf8(dir_.path()) + L"\\browser.exe\" %1");
+  ASSERT_TRUE(handler.ok());
+  OpenDialog();
+  Click(Item(kIdLink));
+  const std::string opened = dir_.path() + "\\arguments.txt";
+  EXPECT_TRUE(WaitFor([&] { return test::ReadBytes(opened) == "https://oruna.example/"; }, 10s))
+      << test::ReadBytes(opened);
+  EXPECT_TRUE(IsWindowVisible(dialog_));  // the dialog stays open
+  Click(Item(kIdCancel));
+  ExpectDialogEnds();
+  EXPECT_FALSE(test::PathExists(ini_));
+}
+
 }  // namespace
 }  // namespace oruna
