@@ -62,6 +62,11 @@ int ButtonsHeld(WPARAM wparam) {
          ((wparam & MK_MBUTTON) != 0 ? kMiddleButton : 0);
 }
 
+int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;  // one is enough
+}
+
 bool FaceInstalled(const std::wstring& face) {
   if (face.empty() || face.size() >= LF_FACESIZE) return false;
   LOGFONTW wanted{};
@@ -70,12 +75,7 @@ bool FaceInstalled(const std::wstring& face) {
   HDC dc = GetDC(nullptr);
   if (dc == nullptr) return false;
   bool found = false;
-  EnumFontFamiliesExW(
-      dc, &wanted, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM data) -> int {
-        *reinterpret_cast<bool*>(data) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
+  EnumFontFamiliesExW(dc, &wanted, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
   ReleaseDC(nullptr, dc);
   return found;
 }

@@ -410,7 +410,8 @@ void SettingsDialog::Form_Resize(int width, int height) {
     uint32_t* row = background_.bits + static_cast<size_t>(y) * static_cast<size_t>(width);
     for (int x = 0; x < width; ++x) row[x] = pixel;
   }
-  InvalidateRect(window_, nullptr, FALSE);
+  // The labels and buttons show the background behind them: they repaint too.
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SettingsDialog::Form_Unload() {
