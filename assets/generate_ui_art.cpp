@@ -10,6 +10,8 @@
 //   box_filled.png               12x12  selection box filled with blue
 //   metal_strip.png             556x20  light grey brushed metal
 //   oruna_icon.png               32x32  glowing star (window icon, with alpha)
+//   oruna_icon.ico               32x32  the same star as a Windows icon file
+//                                        (the program icon of Oruna.scr)
 // The button pictures are only used along their 4-pixel rim (their middle is
 // covered by the button's own gradient) and are transparent outside their
 // rounded corners. Output is deterministic.
@@ -216,6 +218,53 @@ bool WritePng(const std::string& path, const Image& image) {
                         image.width * image.channels) != 0;
 }
 
+// A Windows icon file with one 32-bit image: the 6-byte directory header, one
+// 16-byte entry, then the image as a bottom-up BGRA bitmap (its header gives
+// twice the height, for the colour rows and the 1-bit mask rows that follow
+// them). The alpha channel carries the shape, so the mask stays all zero.
+bool WriteIco(const std::string& path, const Image& image) {
+  if (image.channels != 4 || image.width > 256 || image.height > 256) return false;
+  std::vector<uint8_t> out;
+  auto put16 = [&](uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+  };
+  auto put32 = [&](uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  const uint32_t mask_row = ((static_cast<uint32_t>(image.width) + 31) / 32) * 4;
+  const uint32_t image_bytes = static_cast<uint32_t>(image.width * image.height * 4) + mask_row * image.height;
+  put16(0);  // reserved
+  put16(1);  // icon
+  put16(1);  // one image
+  out.push_back(static_cast<uint8_t>(image.width % 256));
+  out.push_back(static_cast<uint8_t>(image.height % 256));
+  out.push_back(0);  // no palette
+  out.push_back(0);
+  put16(1);   // planes
+  put16(32);  // bits per pixel
+  put32(40 + image_bytes);
+  put32(6 + 16);  // the image follows the directory
+  put32(40);
+  put32(static_cast<uint32_t>(image.width));
+  put32(static_cast<uint32_t>(image.height * 2));
+  put16(1);
+  put16(32);
+  for (int i = 0; i < 6; ++i) put32(0);  // no compression, sizes and colours unused
+  for (int y = image.height - 1; y >= 0; --y) {
+    for (int x = 0; x < image.width; ++x) {
+      const uint8_t* p = &image.pixels[static_cast<size_t>((y * image.width + x) * 4)];
+      out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+    }
+  }
+  out.insert(out.end(), static_cast<size_t>(mask_row) * image.height, 0);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+  return std::fclose(file) == 0 && written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -241,5 +290,11 @@ int main(int argc, char** argv) {
     }
     std::printf("wrote %s\n", path.c_str());
   }
+  const std::string icon = folder + "/oruna_icon.ico";
+  if (!WriteIco(icon, MakeIcon())) {
+    std::fprintf(stderr, "cannot write %s\n", icon.c_str());
+    return 1;
+  }
+  std::printf("wrote %s\n", icon.c_str());
   return 0;
 }

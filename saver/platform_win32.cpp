@@ -1,0 +1,158 @@
+// Saver platform on Windows: FindWindowA for the title look-ups, the hidden
+// run form "Oruna_Main" as a real top-level window that is never shown, its
+// timers as SetTimer timers on that window, the renderer started with
+// CreateProcessA, ShowCursor, the preview in the host's pane, and the end of
+// the program as ExitProcess.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include "file_replace.h"
+#include "preview.h"
+#include "program_start.h"
+#include "run_form.h"
+#include "saver_entry.h"
+#include "saver_main.h"
+#include "settings_dialog_entry.h"
+#include "settings_file.h"
+#include "texture_files.h"
+
+namespace oruna {
+namespace {
+
+constexpr char kRunFormClass[] = "Oruna_RunForm";
+
+class Win32SaverPlatform final : public SaverPlatform {
+ public:
+  bool WindowWithTitleExists(const std::string& title) override {
+    return FindWindowA(nullptr, title.c_str()) != nullptr;
+  }
+
+  void CreateTextureDir() override { CreateTextureExchangeDir(); }
+  void LoadSettings() override { INI_Load(); }
+  void ShowSettingsDialog() override { oruna::ShowSettingsDialog(); }
+
+  void StartPreview(int64_t parent) override {
+    preview_ = StartPreviewWindow(parent);
+    // Without a pane to live in, the preview would stay invisible forever.
+    if (!preview_) EndProgram();
+  }
+
+  void LoadRunForm(const std::string& argument_text) override;
+
+  void HideCursor() override { ::ShowCursor(FALSE); }
+  void ShowCursor() override { ::ShowCursor(TRUE); }
+
+  [[noreturn]] void EndProgram() override { ExitProcess(0); }
+
+  bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    return ReplaceFileContents(path, bytes);
+  }
+
+  std::string ProgramFolder() override { return oruna::ProgramFolder(); }
+
+  void StartProgram(const std::string& path) override { renderer_.Start(path); }
+  ProgramState StartedProgramState() override { return renderer_.State(); }
+
+  TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
+  void StopTimer(TimerId id) override;
+
+  // Runs the loaded form until it ends the program.
+  int Run();
+
+ private:
+  static LRESULT CALLBACK RunFormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnTimer(UINT_PTR id);
+
+  HWND run_window_ = nullptr;
+  std::unique_ptr<RunForm> run_form_;
+  std::unique_ptr<Preview> preview_;
+  StartedProgram renderer_;
+  std::map<TimerId, std::function<void()>> timers_;
+  TimerId next_timer_ = 1;
+};
+
+Win32SaverPlatform* g_platform = nullptr;
+
+LRESULT CALLBACK Win32SaverPlatform::RunFormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_TIMER:
+      if (g_platform != nullptr) g_platform->OnTimer(wparam);
+      return 0;
+    case WM_CLOSE:
+      // An unload request from outside: the run ends as after the renderer.
+      if (g_platform != nullptr && g_platform->run_form_) g_platform->run_form_->Form_QueryUnload();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wparam != FALSE && g_platform != nullptr && g_platform->run_form_)
+        g_platform->run_form_->Form_QueryUnload();
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+void Win32SaverPlatform::OnTimer(UINT_PTR id) {
+  const auto it = timers_.find(static_cast<TimerId>(id));
+  if (it == timers_.end()) return;
+  // The tick may stop its own timer, which erases its entry: run a copy.
+  const std::function<void()> tick = it->second;
+  tick();
+}
+
+SaverPlatform::TimerId Win32SaverPlatform::StartTimer(int interval_ms, std::function<void()> tick) {
+  const TimerId id = next_timer_++;
+  timers_[id] = std::move(tick);
+  SetTimer(run_window_, static_cast<UINT_PTR>(id), static_cast<UINT>(interval_ms), nullptr);
+  return id;
+}
+
+void Win32SaverPlatform::StopTimer(TimerId id) {
+  if (timers_.erase(id) == 0) return;
+  KillTimer(run_window_, static_cast<UINT_PTR>(id));
+}
+
+void Win32SaverPlatform::LoadRunForm(const std::string& argument_text) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA form_class{};
+  form_class.lpfnWndProc = RunFormProc;
+  form_class.hInstance = instance;
+  form_class.lpszClassName = kRunFormClass;
+  RegisterClassA(&form_class);
+  // A real top-level window, so that a second instance finds its caption,
+  // and never shown.
+  run_window_ = CreateWindowExA(0, kRunFormClass, kRunFormTitle, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                instance, nullptr);
+  if (run_window_ == nullptr) EndProgram();
+  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
+  run_form_->Form_Load();
+}
+
+int Win32SaverPlatform::Run() {
+  if (preview_) {
+    preview_->Run();
+    EndProgram();
+  }
+  if (!run_form_) return 0;
+  // The run form ends the program itself.
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  EndProgram();
+}
+
+}  // namespace
+
+int RunSaver(const std::string& argument_text) {
+  static Win32SaverPlatform platform;  // lives until the process ends
+  g_platform = &platform;
+  Main(argument_text, platform);
+  return platform.Run();
+}
+
+}  // namespace oruna

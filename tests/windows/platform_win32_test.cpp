@@ -1,0 +1,250 @@
+// The Windows platform files of the screen saver: text in the ANSI code page
+// 932, the settings file against the system's own private-profile functions,
+// Windows path rules, file replacement, the argument text, starting a
+// program by path, and the bitmap files as the renderer opens them. Runs in
+// a Wine session with the Japanese locale.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bitmap_reader.h"
+#include "code_page.h"
+#include "command_line_win32.h"
+#include "error_message.h"
+#include "file_replace.h"
+#include "ini_number.h"
+#include "program_start.h"
+#include "settings_file.h"
+#include "settings_file_internal.h"
+#include "settings_values.h"
+#include "test_support.h"
+#include "wide_text_win32.h"
+#include "wine_test_util.h"
+
+namespace oruna {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+using namespace std::chrono_literals;
+
+// The three keys in memory (UTF-8) and in code page 932.
+const std::string kKind = "BGM区分", kKindCp932 = "\x42\x47\x4D\x8B\xE6\x95\xAA";
+const std::string kTrack = "BGMﾘﾋﾟｰﾄ", kTrackCp932 = "\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4";
+const std::string kFile = "BGMﾌｧｲﾙ", kFileCp932 = "\x42\x47\x4D\xCC\xA7\xB2\xD9";
+const std::string kMusicFolder = "音楽", kMusicFolderCp932 = "\x89\xB9\x8A\x79";
+
+class CodePage932 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetACP() != 932) GTEST_SKIP() << "needs the Japanese locale (ANSI code page 932)";
+  }
+};
+
+std::string PrivateProfileRead(const std::string& section, const std::string& key, const std::string& file) {
+  char buffer[512] = {};
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer, AnsiFromUtf8(file).c_str());
+  return buffer;
+}
+
+// ---- Text -------------------------------------------------------------------------
+
+TEST_F(CodePage932, TextConversions) {
+  EXPECT_EQ(SettingsFileCharset(), "CP932");
+  EXPECT_EQ(ToCodePage(kKind, "CP932"), kKindCp932);
+  EXPECT_EQ(ToCodePage(kTrack, SettingsFileCharset()), kTrackCp932);
+  EXPECT_EQ(FromCodePage(kFileCp932, "CP932"), kFile);
+  EXPECT_EQ(AnsiFromUtf8(kMusicFolder), kMusicFolderCp932);
+  EXPECT_EQ(Utf8FromAnsi(kMusicFolderCp932), kMusicFolder);
+  // Broken or unsuitable text: a cut character is left out, a character the
+  // code page lacks becomes "?", as does a malformed UTF-8 byte.
+  EXPECT_EQ(FromCodePage("a\x83", "CP932"), "a");
+  EXPECT_EQ(ToCodePage("a\xC3", "CP932"), "a");
+  EXPECT_EQ(ToCodePage("a\x80" "b", "CP932"), "a?b");
+  EXPECT_EQ(ToCodePage("x😀y", "CP932"), "x?y");
+  EXPECT_EQ(ToCodePage("é", "CP1252"), "\xE9");
+  EXPECT_EQ(FromCodePage("\xE9", "cp1252"), "é");
+}
+
+// ---- The settings file --------------------------------------------------------------
+
+TEST_F(CodePage932, SavedKeysAreTheCp932BytesThePrivateProfileFunctionsRead) {
+  TempDir dir;
+  const std::string ini = dir.path() + "\\Oruna.ini";
+  const std::string song = dir.path() + "\\" + kMusicFolder + "\\曲.mp3";
+  INI_Write("Section", kKind, FormatIniNumber(2), ini);
+  INI_Write("Section", kTrack, FormatIniNumber(-1), ini);
+  INI_Write("Section", kFile, song, ini);
+  const std::string bytes = ReadBytes(ini);
+  EXPECT_NE(bytes.find(kKindCp932 + "= 2\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find(kTrackCp932 + "=-1\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find(kFileCp932 + "=" + AnsiFromUtf8(song) + "\r\n"), std::string::npos);
+  // The system's reader finds every value under the code page 932 key.
+  EXPECT_EQ(PrivateProfileRead("Section", kKindCp932, ini), "2");
+  EXPECT_EQ(PrivateProfileRead("section", kTrackCp932, ini), "-1");
+  EXPECT_EQ(PrivateProfileRead("Section", kFileCp932, ini), AnsiFromUtf8(song));
+}
+
+TEST_F(CodePage932, AFileWrittenByThePrivateProfileFunctionsIsLoaded) {
+  TempDir dir;
+  const std::string ini = dir.path() + "\\Oruna.ini";
+  const std::string music = dir.path() + "\\" + kMusicFolder;
+  ASSERT_TRUE(test::MakeFolder(music));
+  ASSERT_TRUE(WriteBytes(music + "\\曲.mp3", "ID3"));
+  const std::string ini_ansi = AnsiFromUtf8(ini);
+  WritePrivateProfileStringA("Section", kKindCp932.c_str(), " 2", ini_ansi.c_str());
+  WritePrivateProfileStringA("Section", kTrackCp932.c_str(), " 3", ini_ansi.c_str());
+  WritePrivateProfileStringA("Section", kFileCp932.c_str(), AnsiFromUtf8(music + "\\曲.mp3").c_str(),
+                             ini_ansi.c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini_ansi.c_str());  // flush the system's cache
+
+  BGM_Kind = BGM_Track = 0;
+  BGM_File.clear();
+  LoadSettingsFrom(ini, "C:\\program", SettingsFileCharset());
+  EXPECT_EQ(BGM_Kind, 2);
+  EXPECT_EQ(BGM_Track, 3);
+  EXPECT_EQ(BGM_File, music + "\\曲.mp3");
+  EXPECT_EQ(BGM_Dir, music);
+
+  // The same file with the music gone: no music, the chooser starts beside
+  // the program.
+  DeleteFileW(WideFromUtf8(music + "\\曲.mp3").c_str());
+  LoadSettingsFrom(ini, "C:\\program", SettingsFileCharset());
+  EXPECT_EQ(BGM_Kind, 0);
+  EXPECT_EQ(BGM_File, "");
+  EXPECT_EQ(BGM_Dir, "C:\\program");
+}
+
+TEST(WindowsSettings, ValuesAreCutToTheLongestAnsiPath) {
+  TempDir dir;
+  const std::string ini = dir.path() + "\\Oruna.ini";
+  const std::string long_path = "C:\\" + std::string(400, 'a');
+  ASSERT_TRUE(WriteBytes(ini, "[Section]\r\nname=" + long_path + "\r\n"));
+  EXPECT_EQ(INI_Read("Section", "name", ini), long_path.substr(0, MAX_PATH - 1));
+}
+
+TEST(WindowsSettings, ReplacementKeepsAttributesAndSparesReadOnlyFiles) {
+  TempDir dir;
+  const std::string ini = dir.path() + "\\sub\\Oruna.ini";
+  INI_Write("Section", "a", "1", ini);  // creates the folder
+  EXPECT_EQ(ReadBytes(ini), "[Section]\r\na=1\r\n");
+  const std::wstring wide = WideFromUtf8(ini);
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  INI_Write("Section", "a", "2", ini);
+  EXPECT_EQ(ReadBytes(ini), "[Section]\r\na=2\r\n");
+  EXPECT_EQ(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY);
+  INI_Write("Section", "a", "3", ini);
+  EXPECT_EQ(ReadBytes(ini), "[Section]\r\na=2\r\n");
+  // A read-only settings file sends the saves to the user's own file.
+  const SettingsFiles files = FindSettingsFiles(dir.path() + "\\sub");
+  EXPECT_EQ(files.write, UserSettingsFile());
+  EXPECT_EQ(files.read, ini);
+  EXPECT_NE(UserSettingsFile().find("\\Oruna\\Oruna.ini"), std::string::npos);
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FindSettingsFiles(dir.path() + "\\sub").write, ini);
+}
+
+TEST(WindowsSettings, PathRules) {
+  EXPECT_EQ(File_Dir("C:\\Music\\a.mp3"), "C:\\Music");
+  EXPECT_EQ(File_Dir("C:\\a.mp3"), "C:");
+  EXPECT_EQ(File_Dir("D:a.mp3"), "D:");
+  EXPECT_EQ(File_Dir("a.mp3"), "");
+
+  TempDir dir;
+  const std::string file = dir.path() + "\\" + kMusicFolder + ".mp3";
+  ASSERT_TRUE(WriteBytes(file, "x"));
+  EXPECT_TRUE(File_Exists(file));
+  EXPECT_TRUE(File_Exists(file + "\\"));  // one trailing separator is dropped
+  EXPECT_FALSE(File_Exists(dir.path()));  // a folder is no file
+  EXPECT_FALSE(File_Exists(dir.path() + "\\"));
+  EXPECT_FALSE(File_Exists(dir.path() + "\\none.mp3"));
+  EXPECT_FALSE(File_Exists(""));
+  EXPECT_FALSE(File_Exists("NUL"));
+  // A file locked against reading counts as missing.
+  HANDLE lock = CreateFileW(WideFromUtf8(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(File_Exists(file));
+  CloseHandle(lock);
+
+  wchar_t self[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  EXPECT_EQ(ProgramFolder() + "\\", Utf8FromWide(std::wstring(self, n)).substr(0, ProgramFolder().size() + 1));
+}
+
+// ---- Files, arguments, programs -----------------------------------------------------
+
+TEST(WindowsFiles, ReplaceFileContents) {
+  TempDir dir;
+  const std::string path = dir.path() + "\\Oruna1.bmp";
+  ASSERT_TRUE(WriteBytes(path, "old contents, longer"));
+  EXPECT_TRUE(ReplaceFileContents(path, {'B', 'M'}));
+  EXPECT_EQ(ReadBytes(path), "BM");
+  EXPECT_FALSE(ReplaceFileContents(dir.path() + "\\missing\\Oruna1.bmp", {'B', 'M'}));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir.path() + "\\*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left: " << found.cFileName;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST(WindowsCommandLine, ArgumentTextFollowsTheProgramName) {
+  EXPECT_EQ(ArgumentTextOfCommandLine("\"C:\\Program Files\\Oruna.scr\" /p 1234"), "/p 1234");
+  EXPECT_EQ(ArgumentTextOfCommandLine("C:\\WINDOWS\\Oruna.scr /s"), "/s");
+  EXPECT_EQ(ArgumentTextOfCommandLine("C:\\WINDOWS\\Oruna.scr"), "");
+  EXPECT_EQ(ArgumentTextOfCommandLine("\"C:\\a b\\Oruna.scr\"/c:5000"), "/c:5000");
+  EXPECT_EQ(ArgumentTextOfCommandLine("Oruna.scr \t /p   77  "), "/p   77  ");
+  EXPECT_EQ(ArgumentTextOfCommandLine("\"C:\\unclosed /s"), "");
+  EXPECT_EQ(ArgumentTextOfCommandLine(""), "");
+}
+
+TEST(WindowsProgramStart, ByPathWithoutArgumentsWhateverTheFileName) {
+  TempDir dir;
+  const std::string folder = dir.path() + "\\レンダラ";
+  ASSERT_TRUE(test::MakeFolder(folder));
+  ASSERT_TRUE(test::CopyInto(test::BinaryDir() + "\\start_helper.exe", folder + "\\Oruna.dll"));
+
+  StartedProgram program;
+  EXPECT_EQ(program.State(), ProgramState::NotStarted);
+  program.Start(folder + "/Oruna.dll");  // the run form joins with "/"
+  EXPECT_EQ(program.State(), ProgramState::Running);
+  EXPECT_TRUE(test::WaitFor([&] { return program.State() == ProgramState::Exited; }, 10s));
+  // It ran, and was given no arguments.
+  EXPECT_TRUE(test::PathExists(folder + "\\arguments.txt"));
+  EXPECT_EQ(ReadBytes(folder + "\\arguments.txt"), "");
+
+  StartedProgram missing;
+  missing.Start(folder + "\\none.dll");
+  EXPECT_EQ(missing.State(), ProgramState::NotStarted);
+}
+
+// ---- The bitmap files as the renderer opens them --------------------------------------
+
+TEST(WindowsBitmapFiles, MissingFoldersAndEmptyFiles) {
+  std::vector<std::string> messages;
+  SetErrorMessageSink([&](const std::string&, const std::string& text) { messages.push_back(text); });
+  TempDir dir;
+  // 1 x 1, 24 bits, white.
+  const std::string bitmap("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0"
+                           "\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xFF\xFF\xFF\0", 58);
+  ASSERT_TRUE(WriteBytes(dir.path() + "\\good.bmp", bitmap));
+  ASSERT_TRUE(WriteBytes(dir.path() + "\\empty.bmp", ""));
+  // File names match without regard to case.
+  RgbImagePtr image = OpenBitmapImage(dir.path() + "\\GOOD.BMP");
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->width, 1);
+  EXPECT_EQ(image->data[0], 0xFF);
+  // A folder cannot be opened as a file here: skipped without a message.
+  EXPECT_FALSE(OpenBitmapImage(dir.path()));
+  EXPECT_FALSE(OpenBitmapImage(dir.path() + "\\none.bmp"));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_FALSE(OpenBitmapImage(dir.path() + "\\empty.bmp"));
+  EXPECT_EQ(messages, std::vector<std::string>{"Failed to open DIB file " + dir.path() + "\\empty.bmp.\n"});
+  SetErrorMessageSink(nullptr);
+}
+
+}  // namespace
+}  // namespace oruna

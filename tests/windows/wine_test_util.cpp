@@ -1,0 +1,188 @@
+#include "wine_test_util.h"
+
+#include <tlhelp32.h>
+
+#include <cstdlib>
+
+#include "wide_text_win32.h"
+
+namespace oruna::test {
+namespace {
+
+// This process's environment with `changes` applied, as a UTF-16 block.
+std::wstring EnvironmentBlock(const std::map<std::string, std::string>& changes) {
+  std::map<std::wstring, std::wstring> variables;
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* entry = block; *entry != L'\0'; entry += wcslen(entry) + 1) {
+    const std::wstring text = entry;
+    const size_t equals = text.find(L'=', 1);  // "=C:" entries start with "="
+    if (equals == std::wstring::npos) continue;
+    variables[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  FreeEnvironmentStringsW(block);
+  for (const auto& [name, value] : changes) variables[WideFromUtf8(name)] = WideFromUtf8(value);
+  std::wstring result;
+  for (const auto& [name, value] : variables) result += name + L"=" + value + L'\0';
+  result += L'\0';
+  return result;
+}
+
+}  // namespace
+
+WinProcess::WinProcess(const std::string& command_line, const std::map<std::string, std::string>& environment) {
+  std::wstring command = WideFromUtf8(command_line);
+  // Without changes the program inherits this environment as it is (Wine
+  // hands it to Unix programs only then).
+  std::wstring block = environment.empty() ? std::wstring() : EnvironmentBlock(environment);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      block.empty() ? nullptr : block.data(), nullptr, &startup, &info))
+    return;
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  id_ = info.dwProcessId;
+}
+
+WinProcess::~WinProcess() {
+  if (process_ == nullptr) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+std::optional<DWORD> WinProcess::Wait(milliseconds timeout) {
+  if (process_ == nullptr) return std::nullopt;
+  const bool ended = WaitFor([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, timeout);
+  if (!ended) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+bool WinProcess::Running() { return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+HWND WaitForWindow(const char* title, milliseconds timeout) {
+  HWND window = nullptr;
+  WaitFor([&] { return (window = FindWindowA(nullptr, title)) != nullptr; }, timeout);
+  return window;
+}
+
+int CountWindowsTitled(const char* title) {
+  struct Search {
+    const char* title;
+    int count;
+  } search{title, 0};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof text);
+        if (std::string(text) == s->title) ++s->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.count;
+}
+
+std::vector<DWORD> ProcessesNamed(const std::string& exe_name) {
+  std::vector<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (_stricmp(entry.szExeFile, exe_name.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return ids;
+}
+
+void TerminateProcessesNamed(const std::string& exe_name) {
+  for (DWORD id : ProcessesNamed(exe_name)) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) continue;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
+int RunUnixProgram(const std::string& command_line, milliseconds timeout) {
+  // Wine starts a Unix program given by its Unix path like a Windows one,
+  // but gives no process handle to wait on: a shell runs the command and
+  // leaves its exit code in a file, which is waited for.
+  static unsigned counter = 0;
+  const std::string marker = "/tmp/oruna-unix-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++counter) + ".status";
+  // Wine splits the command line by the Windows rules: one double-quoted
+  // argument for the shell, inner quotes escaped.
+  std::string script = command_line + "; echo $? > " + marker + ".part && mv " + marker + ".part " + marker;
+  std::string quoted;
+  for (char c : script) quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+  std::string command = "/bin/sh -c \"" + quoted + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return -1;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  const std::string status_file = WindowsPathOfUnix(marker);
+  if (!WaitFor([&] { return PathExists(status_file); }, timeout)) return -1;
+  const std::string status = ReadBytes(status_file);
+  DeleteFileA(status_file.c_str());
+  return status.empty() ? -1 : std::atoi(status.c_str());
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                              nullptr) &&
+                                    written == bytes.size());
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadBytes(const std::string& path) {
+  HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[65536];
+  DWORD n = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool MakeFolder(const std::string& path) { return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) != 0; }
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyInto(const std::string& from, const std::string& to) {
+  return CopyFileW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), FALSE) != 0;
+}
+
+std::string WindowsPathOfUnix(const std::string& unix_path) {
+  std::string path = "Z:" + unix_path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string MediaFile(const std::string& name) {
+  const char* wine_dir = std::getenv("ORUNA_WINE_DIR");
+  return WindowsPathOfUnix(std::string(wine_dir != nullptr ? wine_dir : "/nonexistent") + "/media/" + name);
+}
+
+}  // namespace oruna::test
