@@ -105,12 +105,14 @@ LRESULT CALLBACK PreviewWin32::PreviewProc(HWND window, UINT message, WPARAM wpa
 bool PreviewWin32::Create() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA preview_class{};
-  preview_class.lpfnWndProc = PreviewProc;
-  preview_class.hInstance = instance;
-  preview_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  preview_class.hbrBackground = CreateSolidBrush(RGB(192, 192, 192));
-  preview_class.lpszClassName = kPreviewClass;
-  RegisterClassA(&preview_class);
+  if (!GetClassInfoA(instance, kPreviewClass, &preview_class)) {
+    preview_class.lpfnWndProc = PreviewProc;
+    preview_class.hInstance = instance;
+    preview_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    preview_class.hbrBackground = CreateSolidBrush(RGB(192, 192, 192));  // light grey underneath
+    preview_class.lpszClassName = kPreviewClass;
+    RegisterClassA(&preview_class);
+  }
 
   pane_rect_ = PaneRect(pane_);
   // Made as a hidden borderless window, then turned into the pane's child.

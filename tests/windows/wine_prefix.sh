@@ -27,9 +27,9 @@ fi
 rm -rf "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-start=$(date +%s.%N)
+start=$(date +%s)
 wineboot -i </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 wineserver -w
 echo "$stamp" > "$prefix/.oruna-ready"
-echo "Wine prefix ready in $(echo "$(date +%s.%N) - $start" | bc) s: $prefix"
+echo "Wine prefix ready in $(( $(date +%s) - start )) s: $prefix"
