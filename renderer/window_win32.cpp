@@ -117,7 +117,10 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   if (!RegisterRendererClass()) return false;
   if (g.fullscreen) RequestDisplayMode(width, height, bits);  // refused: a window, silently
   const DWORD ex_style = g.fullscreen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-  const DWORD style = g.fullscreen ? WS_POPUP : WS_DLGFRAME;
+  // The fallback window has a dialog frame and no caption. WS_DLGFRAME alone
+  // makes an overlapped window, which always gets a caption and a client
+  // area 19 pixels short; as a pop-up it keeps just the frame.
+  const DWORD style = g.fullscreen ? WS_POPUP : WS_POPUP | WS_DLGFRAME;
   if (g.fullscreen) ShowCursor(FALSE);
   AdjustWindowRectEx(&rect, style, FALSE, ex_style);
   g.window = CreateWindowExA(ex_style, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,

@@ -142,17 +142,18 @@ TEST_F(SaverRun, ACloseRequestToTheRunFormEndsItButNotTheRenderer) {
 
 using WindowedFallback = SaverInstall;
 
-TEST_F(WindowedFallback, TheRendererRunsInADialogFramedWindow) {
+TEST_F(WindowedFallback, TheRendererRunsInADialogFramedWindowWithoutCaption) {
   Install();
   WinProcess saver(Saver("/s"));
   const HWND renderer = WaitForWindow(kRenderer, 30s);
   ASSERT_NE(renderer, nullptr);
   const LONG style = GetWindowLongA(renderer, GWL_STYLE);
-  EXPECT_EQ(style & WS_POPUP, 0);
   EXPECT_EQ(style & WS_DLGFRAME, WS_DLGFRAME);
+  EXPECT_EQ(style & WS_BORDER, 0) << "a dialog frame, no caption";
   RECT client{};
   GetClientRect(renderer, &client);
   EXPECT_EQ(client.right, 1024);
+  EXPECT_EQ(client.bottom, 768);
   // The screen keeps its own size.
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
 
