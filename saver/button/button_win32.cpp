@@ -5,6 +5,7 @@
 // StretchBlt, the caption drawn with the wide GDI text functions, and the
 // hover poll on a 100 ms SetTimer.
 #include "button_win32.h"
+#include "window_owner_win32.h"
 
 #include <windowsx.h>
 
@@ -431,15 +432,11 @@ void CommandWin32::Pointer(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT CALLBACK CommandWin32::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    // The object arrives with the creation; WM_SIZE follows before
-    // CreateWindowExW returns.
-    auto* created = static_cast<CommandWin32*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<CommandWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  // The object arrives with the creation; WM_SIZE follows before
+  // CreateWindowExW returns.
+  auto* self = WindowOwner<CommandWin32>(hwnd, message, lparam);
   if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCCREATE) self->hwnd_ = hwnd;
   return self->Handle(message, wparam, lparam);
 }
 

@@ -33,6 +33,7 @@
 #include "settings_dialog_entry.h"
 #include "settings_file.h"
 #include "wide_text_win32.h"
+#include "window_owner_win32.h"
 
 namespace oruna {
 namespace {
@@ -550,13 +551,9 @@ void SettingsDialog::OnCommand(int id, int code) {
 }
 
 LRESULT CALLBACK SettingsDialog::FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<SettingsDialog*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    created->window_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowOwner<SettingsDialog>(hwnd, message, lparam);
   if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCCREATE) self->window_ = hwnd;
   return self->FormMessage(message, wparam, lparam);
 }
 
@@ -608,11 +605,7 @@ LRESULT SettingsDialog::FormMessage(UINT message, WPARAM wparam, LPARAM lparam) 
 }
 
 LRESULT CALLBACK SettingsDialog::PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<SettingsDialog*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowOwner<SettingsDialog>(hwnd, message, lparam);
   if (self == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   return self->PanelMessage(hwnd, message, wparam, lparam);
 }
