@@ -3,6 +3,7 @@
 // 256-entry key table and active flag, and the ordered teardown.
 #include <SDL.h>
 
+#include "loaded_modules.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -83,6 +84,8 @@ bool HandleEvent(const SDL_Event& e) {
 bool CreateContext() {
   g.context = SDL_GL_CreateContext(g.window);
   if (g.context == nullptr || SDL_GL_MakeCurrent(g.window, g.context) != 0) return false;
+  // The GL driver is loaded now; it stays mapped through the teardown.
+  KeepLoadedModulesUntilExit();
   SDL_GL_SetSwapInterval(1);  // vsync where offered; a refusal changes nothing
   return true;
 }
