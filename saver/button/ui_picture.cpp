@@ -21,11 +21,7 @@ namespace oruna {
 
 UiPicture DecodeUiPicture(const unsigned char* data, unsigned size) {
   DecodedPixels pixels = DecodePictureFile(data, size, 4);
-  UiPicture picture;
-  picture.width = pixels.width;
-  picture.height = pixels.height;
-  picture.rgba = std::move(pixels.bytes);
-  return picture;
+  return {pixels.width, pixels.height, std::move(pixels.bytes)};
 }
 
 const UiPicture& ButtonStatePicture(ButtonPicture which) {

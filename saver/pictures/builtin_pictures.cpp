@@ -45,11 +45,7 @@ std::span<const uint8_t> PictureFile(Picture picture) {
 DecodedPicture DecodePicture(Picture picture) {
   const std::span<const uint8_t> file = PictureFile(picture);
   DecodedPixels pixels = DecodePictureFile(file.data(), file.size(), 3);
-  DecodedPicture decoded;
-  decoded.width = pixels.width;
-  decoded.height = pixels.height;
-  decoded.rgb = std::move(pixels.bytes);
-  return decoded;
+  return {pixels.width, pixels.height, std::move(pixels.bytes)};
 }
 
 std::vector<uint8_t> EncodeBitmapFile(const DecodedPicture& picture) {
