@@ -15,11 +15,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "art_common.h"
+
 namespace {
+
+using art::Clamp01;
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kJpegQuality = 92;  // above 90 the writer keeps full colour resolution
@@ -32,7 +35,6 @@ struct Color {
 };
 
 Color Mix(const Color& a, const Color& b, double t) { return a * (1 - t) + b * t; }
-double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 double Smoothstep(double e0, double e1, double x) {
   const double t = Clamp01((x - e0) / (e1 - e0));
   return t * t * (3 - 2 * t);
@@ -40,17 +42,9 @@ double Smoothstep(double e0, double e1, double x) {
 
 // ---- Randomness and noise -------------------------------------------------
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
-  uint32_t h = x * 0x8da6b343u ^ y * 0xd8163841u ^ seed * 0xcb1ab31fu;
-  h ^= h >> 16;
-  h *= 0x7feb352du;
-  h ^= h >> 15;
-  h *= 0x846ca68bu;
-  h ^= h >> 16;
-  return h;
-}
+constexpr art::HashKeys kHashKeys = {0x8da6b343u, 0xd8163841u, 0xcb1ab31fu, 16, 0x7feb352du, 15, 0x846ca68bu, 16};
 
-double Hash01(uint32_t x, uint32_t y, uint32_t seed) { return Hash(x, y, seed) / 4294967296.0; }
+double Hash01(uint32_t x, uint32_t y, uint32_t seed) { return art::Hash01(x, y, seed, kHashKeys); }
 
 int Wrap(int v, int period) { return ((v % period) + period) % period; }
 
@@ -367,21 +361,10 @@ bool WriteJpeg(const std::string& path, const Image& image) {
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : ".";
-  const struct {
-    const char* name;
-    Image (*make)();
-  } pictures[] = {{"corona.jpg", MakeCorona},
-                  {"backdrop.jpg", MakeBackdrop},
-                  {"sphere.jpg", MakeSphere},
-                  {"particles.jpg", MakeParticles},
-                  {"preview.jpg", MakePreview}};
-  for (const auto& picture : pictures) {
-    const std::string path = folder + "/" + picture.name;
-    if (!WriteJpeg(path, picture.make())) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-    std::printf("wrote %s\n", path.c_str());
-  }
-  return 0;
+  const art::NamedPicture<Image> pictures[] = {{"corona.jpg", MakeCorona},
+                                               {"backdrop.jpg", MakeBackdrop},
+                                               {"sphere.jpg", MakeSphere},
+                                               {"particles.jpg", MakeParticles},
+                                               {"preview.jpg", MakePreview}};
+  return art::WriteAll(folder, pictures, WriteJpeg) ? 0 : 1;
 }

@@ -27,7 +27,11 @@
 #include <string>
 #include <vector>
 
+#include "art_common.h"
+
 namespace {
+
+using art::Clamp01;
 
 struct Color {
   double r = 0, g = 0, b = 0;
@@ -36,7 +40,6 @@ struct Color {
 Color Mix(const Color& a, const Color& b, double t) {
   return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
-double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 
 struct Image {
   int width = 0, height = 0, channels = 3;
@@ -51,16 +54,9 @@ struct Image {
   }
 };
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
-  uint32_t h = x * 0x9e3779b1u ^ y * 0x85ebca77u ^ seed * 0xc2b2ae3du;
-  h ^= h >> 15;
-  h *= 0x2c1b3c6du;
-  h ^= h >> 12;
-  h *= 0x297a2d39u;
-  h ^= h >> 15;
-  return h;
-}
-double Hash01(uint32_t x, uint32_t y, uint32_t seed) { return Hash(x, y, seed) / 4294967296.0; }
+constexpr art::HashKeys kHashKeys = {0x9e3779b1u, 0x85ebca77u, 0xc2b2ae3du, 15, 0x2c1b3c6du, 12, 0x297a2d39u, 15};
+
+double Hash01(uint32_t x, uint32_t y, uint32_t seed) { return art::Hash01(x, y, seed, kHashKeys); }
 
 // Smooth 1-D value noise along x, one lattice point every `cell` pixels.
 double Noise1(double x, double cell, uint32_t row, uint32_t seed) {
@@ -269,32 +265,17 @@ bool WriteIco(const std::string& path, const Image& image) {
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : ".";
-  const struct {
-    const char* name;
-    Image (*make)();
-  } pictures[] = {{"button_normal.png", MakeNormal},
-                  {"button_highlight.png", MakeHighLight},
-                  {"button_highlight_select.png", MakeHighLight},
-                  {"button_selected.png", MakeSelected},
-                  {"button_pressed.png", MakePressed},
-                  {"button_disable.png", MakeDisable},
-                  {"box_empty.png", [] { return MakeBox(false); }},
-                  {"box_filled.png", [] { return MakeBox(true); }},
-                  {"metal_strip.png", MakeMetalStrip},
-                  {"oruna_icon.png", MakeIcon}};
-  for (const auto& picture : pictures) {
-    const std::string path = folder + "/" + picture.name;
-    if (!WritePng(path, picture.make())) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-    std::printf("wrote %s\n", path.c_str());
-  }
+  const art::NamedPicture<Image> pictures[] = {{"button_normal.png", MakeNormal},
+                                               {"button_highlight.png", MakeHighLight},
+                                               {"button_highlight_select.png", MakeHighLight},
+                                               {"button_selected.png", MakeSelected},
+                                               {"button_pressed.png", MakePressed},
+                                               {"button_disable.png", MakeDisable},
+                                               {"box_empty.png", [] { return MakeBox(false); }},
+                                               {"box_filled.png", [] { return MakeBox(true); }},
+                                               {"metal_strip.png", MakeMetalStrip},
+                                               {"oruna_icon.png", MakeIcon}};
+  if (!art::WriteAll(folder, pictures, WritePng)) return 1;
   const std::string icon = folder + "/oruna_icon.ico";
-  if (!WriteIco(icon, MakeIcon())) {
-    std::fprintf(stderr, "cannot write %s\n", icon.c_str());
-    return 1;
-  }
-  std::printf("wrote %s\n", icon.c_str());
-  return 0;
+  return art::Reported(WriteIco(icon, MakeIcon()), icon) ? 0 : 1;
 }

@@ -1,13 +1,8 @@
 #include "ui_picture.h"
 
-#include <climits>
-#include <cstring>
+#include <utility>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#include <stb_image.h>
+#include "picture_decode.h"
 
 extern const unsigned char oruna_ui_button_normal[];
 extern const unsigned int oruna_ui_button_normal_size;
@@ -25,16 +20,8 @@ extern const unsigned int oruna_ui_button_disable_size;
 namespace oruna {
 
 UiPicture DecodeUiPicture(const unsigned char* data, unsigned size) {
-  UiPicture picture;
-  if (data == nullptr || size == 0 || size > INT_MAX) return picture;
-  int width = 0, height = 0, channels = 0;
-  stbi_uc* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 4);
-  if (pixels == nullptr) return picture;
-  picture.width = width;
-  picture.height = height;
-  picture.rgba.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-  stbi_image_free(pixels);
-  return picture;
+  DecodedPixels pixels = DecodePictureFile(data, size, 4);
+  return {pixels.width, pixels.height, std::move(pixels.bytes)};
 }
 
 const UiPicture& ButtonStatePicture(ButtonPicture which) {

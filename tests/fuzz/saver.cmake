@@ -1,4 +1,4 @@
 # Fuzz targets of the screen saver's own parsers: the settings file and the
 # argument text.
 oruna_fuzzer(fuzz_ini saver_fuzz_ini.cpp oruna_settings)
-oruna_fuzzer(fuzz_args saver_fuzz_args.cpp oruna_command_line)
+oruna_fuzzer(fuzz_args saver_fuzz_args.cpp oruna_startup)

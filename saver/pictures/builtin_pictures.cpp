@@ -1,14 +1,9 @@
 #include "builtin_pictures.h"
 
-// Only the JPEG decoder, with internal linkage, so that other parts of the
-// program may use stb_image as well without clashing symbols.
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_JPEG
-#define STBI_NO_STDIO
-#include <stb_image.h>
-
 #include <cstring>
+#include <utility>
+
+#include "picture_decode.h"
 
 extern const unsigned char oruna_picture_corona[];
 extern const unsigned int oruna_picture_corona_size;
@@ -49,17 +44,8 @@ std::span<const uint8_t> PictureFile(Picture picture) {
 
 DecodedPicture DecodePicture(Picture picture) {
   const std::span<const uint8_t> file = PictureFile(picture);
-  DecodedPicture decoded;
-  if (file.empty()) return decoded;
-  int width = 0, height = 0, components = 0;
-  stbi_uc* pixels = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
-                                          &components, 3);
-  if (pixels == nullptr) return decoded;
-  decoded.width = width;
-  decoded.height = height;
-  decoded.rgb.assign(pixels, pixels + static_cast<size_t>(width) * height * 3);
-  stbi_image_free(pixels);
-  return decoded;
+  DecodedPixels pixels = DecodePictureFile(file.data(), file.size(), 3);
+  return {pixels.width, pixels.height, std::move(pixels.bytes)};
 }
 
 std::vector<uint8_t> EncodeBitmapFile(const DecodedPicture& picture) {
