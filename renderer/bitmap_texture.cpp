@@ -1,10 +1,28 @@
 #include "bitmap_texture.h"
 
 #include "bitmap_reader.h"
+#include "mipmap_chain.h"
 #include "scene.h"
 #include "texture_files.h"
 
 namespace oruna {
+
+void UploadMipmapChain(const RgbImage& image) {
+  GLint max_side = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
+  const std::vector<RgbPixels> chain = BuildMipmapChain(image.data, image.width, image.height, max_side);
+  // The levels are packed to 3 * width bytes a row; GL's default unpack
+  // alignment of 4 would skew every level whose width is not a multiple of 4.
+  GLint alignment = 4;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (size_t level = 0; level < chain.size(); ++level) {
+    const RgbPixels& l = chain[level];
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 3, l.width, l.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 l.data.data());
+  }
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
 
 bool LoadBitmapTexture(const std::string& path, GLuint& texture) {
   RgbImagePtr image = OpenBitmapImage(path);
@@ -13,14 +31,7 @@ bool LoadBitmapTexture(const std::string& path, GLuint& texture) {
   glBindTexture(GL_TEXTURE_2D, texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-  // The reader packs rows to 3 * width bytes; with GL's default alignment of
-  // 4 an image whose width is not a multiple of 4 would upload skewed.
-  GLint alignment = 4;
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
-                    image->data);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+  if (image->width > 0 && image->height > 0) UploadMipmapChain(*image);
   return true;
 }
 

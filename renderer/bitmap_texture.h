@@ -6,6 +6,13 @@
 
 namespace oruna {
 
+struct RgbImage;
+
+// The image as the bound GL_TEXTURE_2D's full mipmap chain: rescaled to
+// power-of-two sides (at most the GL's largest texture size), then halved
+// down to 1 x 1, each level uploaded on its own.
+void UploadMipmapChain(const RgbImage& image);
+
 // One file into one new texture; false (texture left 0) when it cannot be read.
 bool LoadBitmapTexture(const std::string& path, GLuint& texture);
 

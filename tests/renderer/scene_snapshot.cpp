@@ -1,6 +1,5 @@
 // Test tool: draws the real scene offscreen-sized (a 1024x768 SDL window on
-// the test's Xvfb), then writes the last frame as a PPM and prints where the
-// sphere's centre lies on screen.
+// the test's Xvfb), then writes the last frame as a PPM.
 //   scene_snapshot <frames> <out.ppm>
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
@@ -27,17 +26,6 @@ bool WritePpm(const char* path) {
   return std::fclose(f) == 0;
 }
 
-void PrintSphereCentre() {
-  GLdouble model[16], projection[16];
-  GLint viewport[4];
-  glGetDoublev(GL_MODELVIEW_MATRIX, model);
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  GLdouble x = 0, y = 0, z = 0;
-  gluProject(0, 0, 0, model, projection, viewport, &x, &y, &z);
-  std::printf("centre %d %d\n", static_cast<int>(x), kHeight - 1 - static_cast<int>(y));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,7 +43,6 @@ int main(int argc, char** argv) {
     if (i + 1 < frames) SDL_GL_SwapWindow(window);
   }
   glFinish();
-  PrintSphereCentre();
   // No SDL_Quit: unloading the GL driver would hide its allocations from the
   // leak checker's suppressions; the process ends here anyway.
   return WritePpm(argv[2]) ? 0 : 6;

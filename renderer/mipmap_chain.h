@@ -1,0 +1,34 @@
+// The mipmap chain of a texture, computed on the CPU: the image rescaled to
+// power-of-two sides, then halved level by level down to 1 x 1.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace oruna {
+
+// Packed RGB pixels, 3 bytes a pixel, rows of 3 * width bytes, in the source's
+// row order.
+struct RgbPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> data;
+};
+
+// The power of two a texture side of `side` pixels is scaled to: the nearer
+// of the two powers around it (rounding up from one and a half times the
+// lower one, so 3 -> 4, 5 -> 4, 6 -> 8, 300 -> 256), halved until it is
+// not above `max_side`.
+int MipmapSide(int side, int max_side);
+
+// `src` (width x height) scaled to new_width x new_height by area averaging:
+// each target pixel is the mean of the source area it covers, weighted by
+// how much of each source pixel lies inside it. Rows and columns are scaled
+// independently, so a side that keeps its size keeps its pixels exactly.
+RgbPixels ResampleRgb(const uint8_t* src, int width, int height, int new_width, int new_height);
+
+// Every level of the chain for a width x height image: level 0 at
+// MipmapSide of each side, then each level half the one before (a side
+// stays 1 once it is 1), ending with 1 x 1.
+std::vector<RgbPixels> BuildMipmapChain(const uint8_t* src, int width, int height, int max_side);
+
+}  // namespace oruna
