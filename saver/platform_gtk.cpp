@@ -70,6 +70,7 @@ class GtkSaverPlatform final : public SaverPlatform {
 
   void StartProgram(const std::string& path) override { renderer_.Start(path); }
   ProgramState StartedProgramState() override { return renderer_.State(); }
+  void EndStartedProgram() override { renderer_.End(); }
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;

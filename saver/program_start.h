@@ -13,6 +13,9 @@ class StartedProgram {
   // Running until the process has ended (it is then reaped, so no zombie is
   // left behind) or when it never started.
   ProgramState State();
+  // Ends the process if it still runs (see SaverPlatform::EndStartedProgram);
+  // afterwards State() is Exited.
+  void End();
   int pid() const { return pid_; }
 
  private:

@@ -5,12 +5,31 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 
 #include "program_start.h"
 
 extern char** environ;
 
 namespace oruna {
+namespace {
+
+// The time a program asked to end gets to do so (the renderer puts the
+// display mode back first) before it is ended by force.
+constexpr int kEndGraceMs = 1000;
+
+// True once `pid` has ended within `timeout_ms`; it is then reaped.
+bool ReapWithin(pid_t pid, int timeout_ms) {
+  const timespec step{0, 5 * 1000 * 1000};
+  for (int waited = 0;; waited += 5) {
+    const pid_t r = waitpid(pid, nullptr, WNOHANG);
+    if (r == pid || (r < 0 && errno != EINTR)) return true;
+    if (waited >= timeout_ms) return false;
+    nanosleep(&step, nullptr);
+  }
+}
+
+}  // namespace
 
 void StartedProgram::Start(const std::string& path) {
   // The child starts with an empty signal mask and default handlers, whatever
@@ -46,6 +65,16 @@ ProgramState StartedProgram::State() {
     if (r == pid_ || (r < 0 && errno != EINTR)) state_ = ProgramState::Exited;
   }
   return state_;
+}
+
+void StartedProgram::End() {
+  if (State() != ProgramState::Running) return;
+  kill(pid_, SIGTERM);
+  if (!ReapWithin(pid_, kEndGraceMs)) {
+    kill(pid_, SIGKILL);
+    ReapWithin(pid_, kEndGraceMs);
+  }
+  state_ = ProgramState::Exited;
 }
 
 }  // namespace oruna

@@ -56,4 +56,14 @@ ProgramState StartedProgram::State() {
   return state_;
 }
 
+void StartedProgram::End() {
+  if (State() != ProgramState::Running) return;
+  // Windows puts a display mode changed for full screen back when the
+  // process that changed it ends, so a forced end leaves nothing behind.
+  const HANDLE process = Handles()[pid_];
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  state_ = ProgramState::Exited;
+}
+
 }  // namespace oruna

@@ -72,7 +72,14 @@ void RunForm::Timer3_Timer() {
   // No window: either the renderer is still starting (a display-mode change
   // can take seconds) or it has gone. It has gone when its window was seen
   // before, or when its process has ended or never started.
-  if (!renderer_window_seen_ && renderer == ProgramState::Running) return;
+  if (!renderer_window_seen_ && renderer == ProgramState::Running) {
+    // A renderer that is still without a window after the deadline will never
+    // show one: with no window there is nothing to press Escape in, so the
+    // run would last forever with the cursor hidden and the music playing.
+    start_wait_ms_ += kRendererWatchIntervalMs;
+    if (start_wait_ms_ < kRendererStartDeadlineMs) return;
+    platform_.EndStartedProgram();
+  }
   Disable(timer3_);
   Form_QueryUnload();
 }

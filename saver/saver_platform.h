@@ -51,6 +51,9 @@ class SaverPlatform {
   // The state of the program started last; NotStarted before any start or
   // when the start failed.
   virtual ProgramState StartedProgramState() = 0;
+  // Ends the program started last if it still runs: asks it to end, ends it
+  // by force when it has not done so after a grace time, and reaps it.
+  virtual void EndStartedProgram() = 0;
 
   // A repeating timer calling `tick` every `interval_ms` on the program's
   // thread until stopped. Stopping from inside its own tick is allowed.

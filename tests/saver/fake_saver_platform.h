@@ -53,6 +53,10 @@ class FakeSaverPlatform final : public SaverPlatform {
     program_state = start_fails ? ProgramState::NotStarted : ProgramState::Running;
   }
   ProgramState StartedProgramState() override { return program_state; }
+  void EndStartedProgram() override {
+    log.push_back("end renderer");
+    if (program_state == ProgramState::Running) program_state = ProgramState::Exited;
+  }
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override {
     const TimerId id = next_id_++;

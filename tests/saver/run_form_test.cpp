@@ -148,13 +148,28 @@ TEST_F(RunFormTest, EndsWithinOneTickOfTheRendererWindowClosing) {
   EXPECT_EQ(platform_.Calls(mark), (Log{"timer off 100", "BGM_WAVStop", "show cursor", "end"}));
 }
 
-TEST_F(RunFormTest, WaitsForASlowRendererWhileItsProcessRuns) {
+TEST_F(RunFormTest, WaitsForASlowRendererWhileItsProcessRunsUpToTheStartDeadline) {
   Load();
-  platform_.Advance(3000);  // no window yet: the renderer is still changing the display mode
+  // No window yet: the renderer is still changing the display mode.
+  platform_.Advance(kRendererStartDeadlineMs - 100);
   EXPECT_FALSE(platform_.ended);
-  RendererRunsFor(1000);
+  RendererRunsFor(30000);  // once seen, the window has no deadline
+  EXPECT_FALSE(platform_.ended);
   platform_.Advance(100);
   EXPECT_TRUE(platform_.ended);
+}
+
+TEST_F(RunFormTest, ARendererThatNeverShowsItsWindowIsEndedAtTheStartDeadline) {
+  BGM_Kind = 2;
+  BGM_File = "/m/a.wav";
+  Load();
+  platform_.Advance(kRendererStartDeadlineMs - 1);
+  EXPECT_FALSE(platform_.ended);
+  const size_t mark = platform_.log.size();
+  platform_.Advance(1);
+  ASSERT_TRUE(platform_.ended);
+  EXPECT_EQ(platform_.program_state, ProgramState::Exited);
+  EXPECT_EQ(platform_.Calls(mark), (Log{"end renderer", "timer off 100", "BGM_WAVStop", "show cursor", "end"}));
 }
 
 TEST_F(RunFormTest, EndsWhenTheRendererWindowIsGoneEvenIfItsProcessLingers) {

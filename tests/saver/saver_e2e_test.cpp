@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "bitmap_reader.h"
+#include "run_form.h"
 #include "test_support.h"
 #include "window_search_x11.h"
 
@@ -227,6 +228,18 @@ TEST_F(SaverEndToEnd, ASlowRendererStartIsWaitedFor) {
   PressEscape();
   EXPECT_EQ(saver->Wait(kEndTimeout), 0);
   EXPECT_TRUE(ProcessEnds(renderer));
+}
+
+// A renderer that runs but never opens its window is ended after the start
+// deadline, and the run ends with it.
+TEST_F(SaverEndToEnd, ARendererThatNeverShowsAWindowIsEndedAfterTheStartDeadline) {
+  InstallRenderer(Renderer::StandIn);
+  auto saver = StartSaver("/s", {{"ORUNA_STANDIN_DELAY_MS", "600000"}});
+  const pid_t renderer = RendererOf(*saver);
+  ASSERT_GT(renderer, 0);
+  EXPECT_EQ(saver->Wait(std::chrono::milliseconds(kRendererStartDeadlineMs) + kEndTimeout), 0);
+  EXPECT_TRUE(ProcessEnds(renderer));
+  EXPECT_FALSE(WindowExists("Oruna_Main"));
 }
 
 TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {

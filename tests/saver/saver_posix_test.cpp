@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -105,6 +106,27 @@ TEST(StartedProgram, RunsAProgramWhateverItsExtensionAndReapsIt) {
   ExpectNoChildLeft();
   const std::vector<uint8_t> args = ReadFileBytes(marker);
   EXPECT_EQ(std::string(args.begin(), args.end()), "0\n");  // no arguments
+}
+
+// Asked to end, a program gets a grace time; one that ignores the request is
+// ended by force. Either way it is reaped.
+TEST(StartedProgram, EndStopsTheProgramEvenWhenItIgnoresTheRequest) {
+  TempDir dir;
+  for (const std::string trap : {"", "trap '' TERM\n"}) {
+    const std::string program = dir.path() + "/Oruna.dll";
+    const std::string script = "#!/bin/sh\n" + trap + "while :; do sleep 1; done\n";
+    ASSERT_TRUE(WriteFileBytes(program, std::vector<uint8_t>(script.begin(), script.end())));
+    ASSERT_EQ(chmod(program.c_str(), 0700), 0);
+    StartedProgram started;
+    started.Start(program);
+    ASSERT_EQ(started.State(), ProgramState::Running);
+    test::SleepMs(100);  // the shell has set its trap
+    const pid_t pid = started.pid();
+    started.End();
+    EXPECT_EQ(started.State(), ProgramState::Exited) << trap;
+    EXPECT_NE(kill(pid, 0), 0) << trap;
+    ExpectNoChildLeft();
+  }
 }
 
 TEST(StartedProgram, AMissingOrNonExecutableProgramIsNotStarted) {
