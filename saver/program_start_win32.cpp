@@ -3,7 +3,8 @@
 // would), shown normally and activated. The path is UTF-8 in memory and goes
 // out as UTF-16, so that a folder name outside the ANSI code page works too. The process handle is kept for as
 // long as the saver runs: it tells the watch when the renderer has ended, and
-// an open handle keeps the process id from being reused meanwhile.
+// an open handle keeps the process id from being reused meanwhile. A job
+// object ties the started program's life to the saver's.
 #include <windows.h>
 
 #include <map>
@@ -18,6 +19,25 @@ namespace {
 std::map<int, HANDLE>& Handles() {
   static std::map<int, HANDLE> handles;
   return handles;
+}
+
+// The job every started program runs in. Closing its last handle ends every
+// process in it, and the saver holds that handle until it ends, however it
+// ends (even by TerminateProcess): so the renderer never outlives the saver.
+// Null when no job can be made; programs then start outside one.
+HANDLE RendererJob() {
+  static const HANDLE job = [] {
+    HANDLE made = CreateJobObjectW(nullptr, nullptr);
+    if (made == nullptr) return made;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      CloseHandle(made);
+      made = nullptr;
+    }
+    return made;
+  }();
+  return job;
 }
 
 }  // namespace
@@ -36,10 +56,16 @@ void StartedProgram::Start(const std::string& path) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (program.empty() || !CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
-                                         nullptr, nullptr, &startup, &process)) {
+  // Started suspended, so that it is in the job before it runs a single
+  // instruction (and before it could start anything of its own).
+  if (program.empty() || !CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &process)) {
     return;
   }
+  // A job that cannot take it (an older Windows inside a job of its own)
+  // leaves it outside: it then runs as before.
+  if (RendererJob() != nullptr) AssignProcessToJobObject(RendererJob(), process.hProcess);
+  ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   pid_ = static_cast<int>(process.dwProcessId);
   Handles()[pid_] = process.hProcess;

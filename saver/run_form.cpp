@@ -76,15 +76,20 @@ void RunForm::Timer3_Timer() {
     // A renderer that is still without a window after the deadline will never
     // show one: with no window there is nothing to press Escape in, so the
     // run would last forever with the cursor hidden and the music playing.
+    // The end of the run ends it.
     start_wait_ms_ += kRendererWatchIntervalMs;
     if (start_wait_ms_ < kRendererStartDeadlineMs) return;
-    platform_.EndStartedProgram();
   }
   Disable(timer3_);
   Form_QueryUnload();
 }
 
 void RunForm::Form_QueryUnload() {
+  // The run ends completely, whoever asked: a renderer left behind (after a
+  // SIGTERM from the session or a screen-saver host, or at the start
+  // deadline) would hold the screen with nobody to end it. It goes first, so
+  // that the cursor comes back over the desktop rather than over the scene.
+  platform_.EndStartedProgram();
   if (timer2_) {  // CD polling that stopped by itself leaves the CD alone
     Disable(timer2_);
     music_.CDClose();

@@ -1,7 +1,8 @@
 // The hidden run form "Oruna_Main" (Oruna_S): writes the four textures,
 // starts the music and the renderer Oruna.dll, watches the renderer every
-// 100 ms and ends the program after it, stopping the music. A renderer that
-// never shows its window is ended after a start deadline.
+// 100 ms and ends the program after it, stopping the music. The renderer
+// never outlives the run: one that never shows its window is ended after a
+// start deadline, and an end asked from outside ends it too.
 #pragma once
 #include <optional>
 #include <string>

@@ -325,9 +325,10 @@ TEST_F(SaverEndToEnd, AKilledRendererEndsTheSaver) {
   EXPECT_TRUE(ProcessEnds(renderer));
 }
 
-// Unload requests from outside: the session's SIGTERM, or a close request to
-// the hidden run form. The run ends; the renderer is left alone.
-TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunButNotTheRenderer) {
+// Unload requests from outside (the session's or a screen-saver host's
+// SIGTERM, a close request to the hidden run form) end the whole run: when
+// the saver has gone, so has its renderer.
+TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunAndTheRenderer) {
   InstallRenderer(Renderer::StandIn);
   for (const bool by_signal : {true, false}) {
     auto saver = StartSaver("/s");
@@ -346,12 +347,27 @@ TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunButNotTheRenderer) {
       XSendEvent(display_, close.xclient.window, False, NoEventMask, &close);
       XSync(display_, False);
     }
-    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << (by_signal ? "SIGTERM" : "close request");
-    EXPECT_FALSE(WindowExists("Oruna_Main"));
-    EXPECT_EQ(kill(renderer, 0), 0);
-    kill(renderer, SIGKILL);
-    EXPECT_TRUE(ProcessEnds(renderer));
+    const char* how = by_signal ? "SIGTERM" : "close request";
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << how;
+    // Ended and reaped by the saver before it went: no process is left.
+    EXPECT_TRUE(kill(renderer, 0) != 0 && errno == ESRCH) << how;
+    EXPECT_TRUE(test::WaitUntil([&] { return !WindowExists("Oruna_VC"); }, kEndTimeout)) << how;
+    EXPECT_FALSE(WindowExists("Oruna_Main")) << how;
   }
+}
+
+// However the saver dies, even by a SIGKILL from an impatient idle daemon,
+// the renderer it started follows it.
+TEST_F(SaverEndToEnd, TheRendererEndsWhenItsSaverIsKilled) {
+  InstallRenderer(Renderer::Real);
+  auto saver = StartSaver("/s");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const pid_t renderer = RendererOf(*saver);
+  ASSERT_GT(renderer, 0);
+  saver->Kill(SIGKILL);
+  EXPECT_EQ(saver->Wait(kEndTimeout), 128 + SIGKILL);
+  EXPECT_TRUE(ProcessEnds(renderer));
+  EXPECT_TRUE(test::WaitUntil([&] { return !WindowExists("Oruna_VC"); }, kEndTimeout));
 }
 
 // The preview inside a window of ours, as a host's pane.
