@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -59,9 +60,17 @@ bool ReapWithin(pid_t pid, int timeout_ms) {
 
 }  // namespace
 
+StartedProgram::~StartedProgram() { CloseExitDescriptor(); }
+
+void StartedProgram::CloseExitDescriptor() {
+  if (exit_wait_handle_ >= 0) close(static_cast<int>(exit_wait_handle_));
+  exit_wait_handle_ = -1;
+}
+
 void StartedProgram::Start(const std::string& path) {
   pid_ = -1;
   state_ = ProgramState::NotStarted;
+  CloseExitDescriptor();
   // Everything the child needs is made before the fork: between fork and
   // exec only async-signal-safe calls are allowed (the saver has threads).
   std::string program = path;
@@ -87,6 +96,11 @@ void StartedProgram::Start(const std::string& path) {
   }
   pid_ = pid;
   state_ = ProgramState::Running;
+  // The child is not reaped before State() or End() does it, so the pid
+  // still names it here. The descriptor stays open until the next start:
+  // an event loop may still be watching it when the child is reaped.
+  exit_wait_handle_ = syscall(SYS_pidfd_open, pid, 0);
+  if (exit_wait_handle_ < 0) exit_wait_handle_ = -1;
 }
 
 ProgramState StartedProgram::State() {

@@ -42,8 +42,12 @@ HANDLE RendererJob() {
 
 }  // namespace
 
+// The process handles stay open in Handles() for as long as the saver runs.
+StartedProgram::~StartedProgram() = default;
+
 void StartedProgram::Start(const std::string& path) {
   pid_ = -1;
+  exit_wait_handle_ = -1;
   state_ = ProgramState::NotStarted;
   std::wstring program = WideFromUtf8(path);
   for (wchar_t& c : program) {
@@ -69,6 +73,7 @@ void StartedProgram::Start(const std::string& path) {
   CloseHandle(process.hThread);
   pid_ = static_cast<int>(process.dwProcessId);
   Handles()[pid_] = process.hProcess;
+  exit_wait_handle_ = reinterpret_cast<intptr_t>(process.hProcess);
   state_ = ProgramState::Running;
 }
 

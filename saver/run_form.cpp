@@ -51,7 +51,7 @@ void RunForm::StartMusic() {
 void RunForm::Form_Load() {
   WriteTextures();
   StartMusic();
-  platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName);
+  platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName, [this] { RendererExited(); });
   Enable(timer3_, kRendererWatchIntervalMs, &RunForm::Timer3_Timer);
 }
 
@@ -80,6 +80,15 @@ void RunForm::Timer3_Timer() {
     start_wait_ms_ += kRendererWatchIntervalMs;
     if (start_wait_ms_ < kRendererStartDeadlineMs) return;
   }
+  Disable(timer3_);
+  Form_QueryUnload();
+}
+
+void RunForm::RendererExited() {
+  // A renderer whose process has gone has gone for good: the run ends now,
+  // not at the next watch tick (its window may even be listed a moment
+  // longer, until the display server has noticed the lost connection).
+  if (!timer3_) return;
   Disable(timer3_);
   Form_QueryUnload();
 }

@@ -49,6 +49,8 @@ class RunForm {
   void Timer1_Timer();  // MP3 repeat
   void Timer2_Timer();  // CD poll
   void Timer3_Timer();  // renderer watch
+  // The renderer's process has ended.
+  void RendererExited();
   // The end of the run, for its own request or one from outside.
   void Form_QueryUnload();
 

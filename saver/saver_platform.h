@@ -47,7 +47,9 @@ class SaverPlatform {
   virtual std::string ProgramFolder() = 0;
 
   // Starts the program at `path` without arguments and does not wait for it.
-  virtual void StartProgram(const std::string& path) = 0;
+  // `on_exit` is called on the program's thread as soon as the process has
+  // ended by itself; never when the start failed or after EndStartedProgram.
+  virtual void StartProgram(const std::string& path, std::function<void()> on_exit) = 0;
   // The state of the program started last; NotStarted before any start or
   // when the start failed.
   virtual ProgramState StartedProgramState() = 0;

@@ -180,13 +180,24 @@ TEST_F(RunFormTest, EndsWhenTheRendererWindowIsGoneEvenIfItsProcessLingers) {
   EXPECT_TRUE(platform_.ended);
 }
 
-TEST_F(RunFormTest, EndsAtTheNextTickWhenTheRendererExitsWithoutAWindow) {
-  Load();
-  platform_.Advance(450);
-  platform_.program_state = ProgramState::Exited;  // crashed while starting
-  platform_.Advance(50);
-  EXPECT_TRUE(platform_.ended);
-  EXPECT_EQ(platform_.now_ms, 500);
+// The end of the renderer's process ends the run at once, between watch
+// ticks: while it was still starting, and while its window is still listed.
+TEST_F(RunFormTest, EndsAtOnceWhenTheRendererProcessEnds) {
+  for (const bool window_listed : {false, true}) {
+    test::FakeSaverPlatform platform;
+    test::RecordingMusic music(platform.log);
+    BGM_Kind = 2;
+    BGM_File = "/m/a.wav";
+    RunForm form(platform, music, "/s");
+    form.Form_Load();
+    if (window_listed) platform.windows.insert(kRendererTitle);
+    platform.Advance(450);
+    const size_t mark = platform.log.size();
+    platform.ProgramExits();
+    EXPECT_TRUE(platform.ended) << window_listed;
+    EXPECT_EQ(platform.now_ms, 450);
+    EXPECT_EQ(platform.Calls(mark), (Log{"timer off 100", "end renderer", "BGM_WAVStop", "show cursor", "end"}));
+  }
 }
 
 TEST_F(RunFormTest, EndsAtTheFirstTickWhenTheRendererCannotBeStarted) {
