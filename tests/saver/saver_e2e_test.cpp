@@ -242,19 +242,55 @@ TEST_F(SaverEndToEnd, ARendererThatNeverShowsAWindowIsEndedAfterTheStartDeadline
   EXPECT_FALSE(WindowExists("Oruna_Main"));
 }
 
+// A window of ours, as a host's preview pane, and the number of windows in it.
+Window MakeWindow(Display* display, const char* title, bool mapped) {
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 160, 120, 0, 0,
+                                            BlackPixel(display, DefaultScreen(display)));
+  XStoreName(display, window, title);
+  if (mapped) XMapWindow(display, window);
+  XSync(display, False);
+  return window;
+}
+
+unsigned ChildCount(Display* display, Window window) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(display, window, &root, &parent, &children, &count);
+  if (children != nullptr) XFree(children);
+  return count;
+}
+
+// The preview pane is a real window, so a preview would start if the check
+// were missing; it must end at once and leave the pane empty.
 TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
   InstallRenderer(Renderer::StandIn);
   auto first = StartSaver("/s");
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   RendererOf(*first);
-  for (const std::string args : {"/s", "", "/c", "/p 12345"}) {
+  const Window pane = MakeWindow(display_, "pane", true);
+  for (const std::string& args : std::vector<std::string>{"/s", "", "/c", "/p " + std::to_string(pane)}) {
     auto second = StartSaver(args);
     EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
   }
+  EXPECT_EQ(ChildCount(display_, pane), 0u);
   EXPECT_TRUE(first->Running());
   EXPECT_EQ(RendererStarts().size(), 1u);
   PressEscape();
   EXPECT_EQ(first->Wait(kEndTimeout), 0);
+}
+
+// An open settings dialog ("<Oruna>", here a hidden window of ours) refuses
+// a preview into a real pane and a run alike.
+TEST_F(SaverEndToEnd, AnOpenSettingsDialogRefusesEveryNewInstance) {
+  InstallRenderer(Renderer::StandIn);
+  MakeWindow(display_, "<Oruna>", false);
+  const Window pane = MakeWindow(display_, "pane", true);
+  for (const std::string& args : std::vector<std::string>{"/p " + std::to_string(pane), "/s"}) {
+    auto second = StartSaver(args);
+    EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
+  }
+  EXPECT_EQ(ChildCount(display_, pane), 0u);
+  EXPECT_TRUE(RendererStarts().empty());
 }
 
 TEST_F(SaverEndToEnd, OtherSwitchesCreateTheDirectoryReadTheSettingsAndEnd) {
