@@ -1,7 +1,7 @@
 // Saver platform on Linux: GTK 3 (X11 backend forced) for the run form and
 // its timers, an own Xlib connection for title look-ups and the cursor,
-// posix_spawn for the renderer, the Xlib preview, and the end of the program
-// as an immediate process exit.
+// the renderer's process (its end watched through its process descriptor),
+// the Xlib preview, and the end of the program as an immediate process exit.
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
@@ -68,8 +68,12 @@ class GtkSaverPlatform final : public SaverPlatform {
 
   std::string ProgramFolder() override { return oruna::ProgramFolder(); }
 
-  void StartProgram(const std::string& path) override { renderer_.Start(path); }
+  void StartProgram(const std::string& path, std::function<void()> on_exit) override;
   ProgramState StartedProgramState() override { return renderer_.State(); }
+  void EndStartedProgram() override {
+    StopExitWatch();
+    renderer_.End();
+  }
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
@@ -83,6 +87,8 @@ class GtkSaverPlatform final : public SaverPlatform {
   };
   static gboolean OnTimer(gpointer data);
   static gboolean OnUnloadRequest(gpointer data);
+  static gboolean OnRendererExit(gint fd, GIOCondition condition, gpointer data);
+  void StopExitWatch();
 
   Display* XDisplay() {
     if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
@@ -97,6 +103,8 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
   StartedProgram renderer_;
+  std::function<void()> on_renderer_exit_;
+  guint exit_watch_ = 0;  // the event source watching the renderer's end
   std::map<TimerId, guint> timers_;
   TimerId next_timer_ = 1;
 };
@@ -129,6 +137,31 @@ void GtkSaverPlatform::StopTimer(TimerId id) {
   if (it == timers_.end()) return;
   g_source_remove(it->second);
   timers_.erase(it);
+}
+
+void GtkSaverPlatform::StartProgram(const std::string& path, std::function<void()> on_exit) {
+  StopExitWatch();
+  renderer_.Start(path);
+  // The loop learns of the renderer's end as it happens, through its process
+  // descriptor; without one, the watch timer notices it at its next tick.
+  if (renderer_.State() != ProgramState::Running || renderer_.exit_wait_handle() < 0) return;
+  on_renderer_exit_ = std::move(on_exit);
+  exit_watch_ = g_unix_fd_add(static_cast<gint>(renderer_.exit_wait_handle()), G_IO_IN, OnRendererExit, this);
+}
+
+gboolean GtkSaverPlatform::OnRendererExit(gint, GIOCondition, gpointer data) {
+  auto* platform = static_cast<GtkSaverPlatform*>(data);
+  platform->exit_watch_ = 0;  // this source ends with this call
+  const std::function<void()> on_exit = std::move(platform->on_renderer_exit_);
+  platform->on_renderer_exit_ = nullptr;
+  if (on_exit) on_exit();
+  return G_SOURCE_REMOVE;
+}
+
+void GtkSaverPlatform::StopExitWatch() {
+  if (exit_watch_ != 0) g_source_remove(exit_watch_);
+  exit_watch_ = 0;
+  on_renderer_exit_ = nullptr;
 }
 
 gboolean GtkSaverPlatform::OnUnloadRequest(gpointer data) {

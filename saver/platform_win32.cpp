@@ -1,8 +1,8 @@
 // Saver platform on Windows: FindWindowA for the title look-ups, the hidden
 // run form "Oruna_Main" as a real top-level window that is never shown, its
 // timers as SetTimer timers on that window, the renderer started with
-// CreateProcessA, ShowCursor, the preview in the host's pane, and the end of
-// the program as ExitProcess.
+// CreateProcessW and its end reported by a wait on its process, ShowCursor,
+// the preview in the host's pane, and the end of the program as ExitProcess.
 #include <windows.h>
 
 #include <map>
@@ -52,8 +52,12 @@ class Win32SaverPlatform final : public SaverPlatform {
 
   std::string ProgramFolder() override { return oruna::ProgramFolder(); }
 
-  void StartProgram(const std::string& path) override { renderer_.Start(path); }
+  void StartProgram(const std::string& path, std::function<void()> on_exit) override;
   ProgramState StartedProgramState() override { return renderer_.State(); }
+  void EndStartedProgram() override {
+    StopExitWatch();
+    renderer_.End();
+  }
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
@@ -64,16 +68,24 @@ class Win32SaverPlatform final : public SaverPlatform {
  private:
   static LRESULT CALLBACK RunFormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void OnTimer(UINT_PTR id);
+  static VOID CALLBACK OnRendererSignalled(PVOID window, BOOLEAN timed_out);
+  void OnRendererExit();
+  void StopExitWatch();
 
   HWND run_window_ = nullptr;
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
   StartedProgram renderer_;
+  std::function<void()> on_renderer_exit_;
+  HANDLE exit_wait_ = nullptr;  // the registered wait on the renderer's process
   std::map<TimerId, std::function<void()>> timers_;
   TimerId next_timer_ = 1;
 };
 
 Win32SaverPlatform* g_platform = nullptr;
+
+// Posted to the run form when the renderer's process has ended.
+constexpr UINT kRendererExitMessage = WM_APP + 1;
 
 LRESULT CALLBACK Win32SaverPlatform::RunFormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -83,6 +95,9 @@ LRESULT CALLBACK Win32SaverPlatform::RunFormProc(HWND window, UINT message, WPAR
     case WM_CLOSE:
       // An unload request from outside: the run ends as after the renderer.
       if (g_platform != nullptr && g_platform->run_form_) g_platform->run_form_->Form_QueryUnload();
+      return 0;
+    case kRendererExitMessage:
+      if (g_platform != nullptr) g_platform->OnRendererExit();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -101,6 +116,39 @@ void Win32SaverPlatform::OnTimer(UINT_PTR id) {
   // The tick may stop its own timer, which erases its entry: run a copy.
   const std::function<void()> tick = it->second;
   tick();
+}
+
+void Win32SaverPlatform::StartProgram(const std::string& path, std::function<void()> on_exit) {
+  StopExitWatch();
+  renderer_.Start(path);
+  if (renderer_.State() != ProgramState::Running) return;
+  // A wait of the thread pool on the process handle tells the run form of
+  // the renderer's end as it happens, through a message to its window, so
+  // that the end is handled on the program's thread like every other event.
+  on_renderer_exit_ = std::move(on_exit);
+  const HANDLE process = reinterpret_cast<HANDLE>(renderer_.exit_wait_handle());
+  if (!RegisterWaitForSingleObject(&exit_wait_, process, OnRendererSignalled, run_window_, INFINITE,
+                                   WT_EXECUTEONLYONCE)) {
+    exit_wait_ = nullptr;  // the watch timer notices the end instead
+  }
+}
+
+VOID CALLBACK Win32SaverPlatform::OnRendererSignalled(PVOID window, BOOLEAN) {
+  PostMessageA(static_cast<HWND>(window), kRendererExitMessage, 0, 0);
+}
+
+void Win32SaverPlatform::OnRendererExit() {
+  // Ignored once the renderer has been ended on request.
+  const std::function<void()> on_exit = std::move(on_renderer_exit_);
+  on_renderer_exit_ = nullptr;
+  if (on_exit) on_exit();
+}
+
+void Win32SaverPlatform::StopExitWatch() {
+  // Does not wait for a callback under way: its message is then ignored.
+  if (exit_wait_ != nullptr) UnregisterWaitEx(exit_wait_, nullptr);
+  exit_wait_ = nullptr;
+  on_renderer_exit_ = nullptr;
 }
 
 SaverPlatform::TimerId Win32SaverPlatform::StartTimer(int interval_ms, std::function<void()> tick) {

@@ -47,10 +47,15 @@ class SaverPlatform {
   virtual std::string ProgramFolder() = 0;
 
   // Starts the program at `path` without arguments and does not wait for it.
-  virtual void StartProgram(const std::string& path) = 0;
+  // `on_exit` is called on the program's thread as soon as the process has
+  // ended by itself; never when the start failed or after EndStartedProgram.
+  virtual void StartProgram(const std::string& path, std::function<void()> on_exit) = 0;
   // The state of the program started last; NotStarted before any start or
   // when the start failed.
   virtual ProgramState StartedProgramState() = 0;
+  // Ends the program started last if it still runs: asks it to end, ends it
+  // by force when it has not done so after a grace time, and reaps it.
+  virtual void EndStartedProgram() = 0;
 
   // A repeating timer calling `tick` every `interval_ms` on the program's
   // thread until stopped. Stopping from inside its own tick is allowed.

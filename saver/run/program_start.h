@@ -1,5 +1,6 @@
 // Starting the renderer as a separate process and learning of its end.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "saver_platform.h"
@@ -8,15 +9,31 @@ namespace oruna {
 
 class StartedProgram {
  public:
+  StartedProgram() = default;
+  ~StartedProgram();
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
   // Starts the program at `path` with no arguments; does not wait for it.
   void Start(const std::string& path);
   // Running until the process has ended (it is then reaped, so no zombie is
   // left behind) or when it never started.
   ProgramState State();
+  // Ends the process if it still runs (see SaverPlatform::EndStartedProgram);
+  // afterwards State() is Exited.
+  void End();
   int pid() const { return pid_; }
+  // What an event loop waits on to learn of the end at once: on Linux a
+  // process descriptor that turns readable, on Windows the process handle
+  // that turns signalled. -1 when there is none (no process, or a kernel
+  // without process descriptors: the watch timer then notices the end).
+  intptr_t exit_wait_handle() const { return exit_wait_handle_; }
 
  private:
+  void CloseExitDescriptor();
+
   int pid_ = -1;
+  intptr_t exit_wait_handle_ = -1;
   ProgramState state_ = ProgramState::NotStarted;
 };
 

@@ -1,42 +1,106 @@
-// Program start on POSIX: posix_spawn by path (the file name ends in ".dll",
-// so nothing may depend on the extension), the child reaped with waitpid
-// WNOHANG from the watch timer.
+// Program start on Linux: fork and exec by path (the file name ends in
+// ".dll", so nothing may depend on the extension), with a parent-death signal
+// set in the child so that the renderer never outlives the saver; the child
+// reaped with waitpid WNOHANG from the watch timer, or ended on request.
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 #include "program_start.h"
 
 extern char** environ;
 
 namespace oruna {
+namespace {
+
+// The time a program asked to end gets to do so (the renderer puts the
+// display mode back first) before it is ended by force.
+constexpr int kEndGraceMs = 1000;
+
+// True once `pid` has ended within `timeout_ms`; it is then reaped.
+bool ReapWithin(pid_t pid, int timeout_ms) {
+  const timespec step{0, 5 * 1000 * 1000};
+  for (int waited = 0;; waited += 5) {
+    const pid_t r = waitpid(pid, nullptr, WNOHANG);
+    if (r == pid || (r < 0 && errno != EINTR)) return true;
+    if (waited >= timeout_ms) return false;
+    nanosleep(&step, nullptr);
+  }
+}
+
+// The child's side of Start: a clean signal state, the tie to the saver's
+// life, then the program.
+[[noreturn]] void RunChild(const char* path, char* const argv[], pid_t parent, int report) {
+  // Default handlers and an empty signal mask, whatever the saver's event
+  // loop has installed.
+  struct sigaction defaults {};
+  defaults.sa_handler = SIG_DFL;
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD}) sigaction(signal_number, &defaults, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  // However the saver ends, even by SIGKILL, its renderer ends with it: a
+  // full-screen picture with no saver behind it would wait for an Escape
+  // nobody expects. SIGTERM lets the renderer put the display mode back. The
+  // signal follows the thread that forked, the saver's main thread, which
+  // lives as long as the saver. It survives the exec.
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  // The saver may have died before the line above took effect.
+  if (getppid() != parent) _exit(127);
+  execve(path, argv, environ);
+  const int error = errno;
+  [[maybe_unused]] const ssize_t written = write(report, &error, sizeof error);
+  _exit(127);
+}
+
+}  // namespace
+
+StartedProgram::~StartedProgram() { CloseExitDescriptor(); }
+
+void StartedProgram::CloseExitDescriptor() {
+  if (exit_wait_handle_ >= 0) close(static_cast<int>(exit_wait_handle_));
+  exit_wait_handle_ = -1;
+}
 
 void StartedProgram::Start(const std::string& path) {
-  // The child starts with an empty signal mask and default handlers, whatever
-  // the saver's event loop has installed.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int signal_number : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal_number);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
+  pid_ = -1;
+  state_ = ProgramState::NotStarted;
+  CloseExitDescriptor();
+  // Everything the child needs is made before the fork: between fork and
+  // exec only async-signal-safe calls are allowed (the saver has threads).
   std::string program = path;
   char* argv[] = {program.data(), nullptr};
-  pid_t pid = -1;
-  const int rc = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  if (rc == 0) {
-    pid_ = pid;
-    state_ = ProgramState::Running;
-  } else {
-    pid_ = -1;
-    state_ = ProgramState::NotStarted;
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return;
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) RunChild(program.c_str(), argv, parent, report[1]);
+  close(report[1]);
+  // The pipe closes unread at a successful exec; a failed one sends errno.
+  int child_errno = 0;
+  ssize_t n = -1;
+  if (pid > 0) {
+    do n = read(report[0], &child_errno, sizeof child_errno);
+    while (n < 0 && errno == EINTR);
   }
+  close(report[0]);
+  if (pid < 0) return;
+  if (n != 0) {
+    waitpid(pid, nullptr, 0);
+    return;
+  }
+  pid_ = pid;
+  state_ = ProgramState::Running;
+  // The child is not reaped before State() or End() does it, so the pid
+  // still names it here. The descriptor stays open until the next start:
+  // an event loop may still be watching it when the child is reaped.
+  exit_wait_handle_ = syscall(SYS_pidfd_open, pid, 0);
+  if (exit_wait_handle_ < 0) exit_wait_handle_ = -1;
 }
 
 ProgramState StartedProgram::State() {
@@ -46,6 +110,16 @@ ProgramState StartedProgram::State() {
     if (r == pid_ || (r < 0 && errno != EINTR)) state_ = ProgramState::Exited;
   }
   return state_;
+}
+
+void StartedProgram::End() {
+  if (State() != ProgramState::Running) return;
+  kill(pid_, SIGTERM);
+  if (!ReapWithin(pid_, kEndGraceMs)) {
+    kill(pid_, SIGKILL);
+    ReapWithin(pid_, kEndGraceMs);
+  }
+  state_ = ProgramState::Exited;
 }
 
 }  // namespace oruna

@@ -3,7 +3,8 @@
 // would), shown normally and activated. The path is UTF-8 in memory and goes
 // out as UTF-16, so that a folder name outside the ANSI code page works too. The process handle is kept for as
 // long as the saver runs: it tells the watch when the renderer has ended, and
-// an open handle keeps the process id from being reused meanwhile.
+// an open handle keeps the process id from being reused meanwhile. A job
+// object ties the started program's life to the saver's.
 #include <windows.h>
 
 #include <map>
@@ -20,10 +21,33 @@ std::map<int, HANDLE>& Handles() {
   return handles;
 }
 
+// The job every started program runs in. Closing its last handle ends every
+// process in it, and the saver holds that handle until it ends, however it
+// ends (even by TerminateProcess): so the renderer never outlives the saver.
+// Null when no job can be made; programs then start outside one.
+HANDLE RendererJob() {
+  static const HANDLE job = [] {
+    HANDLE made = CreateJobObjectW(nullptr, nullptr);
+    if (made == nullptr) return made;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      CloseHandle(made);
+      made = nullptr;
+    }
+    return made;
+  }();
+  return job;
+}
+
 }  // namespace
+
+// The process handles stay open in Handles() for as long as the saver runs.
+StartedProgram::~StartedProgram() = default;
 
 void StartedProgram::Start(const std::string& path) {
   pid_ = -1;
+  exit_wait_handle_ = -1;
   state_ = ProgramState::NotStarted;
   std::wstring program = WideFromUtf8(path);
   for (wchar_t& c : program) {
@@ -36,13 +60,20 @@ void StartedProgram::Start(const std::string& path) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (program.empty() || !CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
-                                         nullptr, nullptr, &startup, &process)) {
+  // Started suspended, so that it is in the job before it runs a single
+  // instruction (and before it could start anything of its own).
+  if (program.empty() || !CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &process)) {
     return;
   }
+  // A job that cannot take it (an older Windows inside a job of its own)
+  // leaves it outside: it then runs as before.
+  if (RendererJob() != nullptr) AssignProcessToJobObject(RendererJob(), process.hProcess);
+  ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   pid_ = static_cast<int>(process.dwProcessId);
   Handles()[pid_] = process.hProcess;
+  exit_wait_handle_ = reinterpret_cast<intptr_t>(process.hProcess);
   state_ = ProgramState::Running;
 }
 
@@ -54,6 +85,16 @@ ProgramState StartedProgram::State() {
     }
   }
   return state_;
+}
+
+void StartedProgram::End() {
+  if (State() != ProgramState::Running) return;
+  // Windows puts a display mode changed for full screen back when the
+  // process that changed it ends, so a forced end leaves nothing behind.
+  const HANDLE process = Handles()[pid_];
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 5000);
+  state_ = ProgramState::Exited;
 }
 
 }  // namespace oruna

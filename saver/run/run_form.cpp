@@ -51,7 +51,7 @@ void RunForm::StartMusic() {
 void RunForm::Form_Load() {
   WriteTextures();
   StartMusic();
-  platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName);
+  platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName, [this] { RendererExited(); });
   Enable(timer3_, kRendererWatchIntervalMs, &RunForm::Timer3_Timer);
 }
 
@@ -72,12 +72,33 @@ void RunForm::Timer3_Timer() {
   // No window: either the renderer is still starting (a display-mode change
   // can take seconds) or it has gone. It has gone when its window was seen
   // before, or when its process has ended or never started.
-  if (!renderer_window_seen_ && renderer == ProgramState::Running) return;
+  if (!renderer_window_seen_ && renderer == ProgramState::Running) {
+    // A renderer that is still without a window after the deadline will never
+    // show one: with no window there is nothing to press Escape in, so the
+    // run would last forever with the cursor hidden and the music playing.
+    // The end of the run ends it.
+    start_wait_ms_ += kRendererWatchIntervalMs;
+    if (start_wait_ms_ < kRendererStartDeadlineMs) return;
+  }
+  Disable(timer3_);
+  Form_QueryUnload();
+}
+
+void RunForm::RendererExited() {
+  // A renderer whose process has gone has gone for good: the run ends now,
+  // not at the next watch tick (its window may even be listed a moment
+  // longer, until the display server has noticed the lost connection).
+  if (!timer3_) return;
   Disable(timer3_);
   Form_QueryUnload();
 }
 
 void RunForm::Form_QueryUnload() {
+  // The run ends completely, whoever asked: a renderer left behind (after a
+  // SIGTERM from the session or a screen-saver host, or at the start
+  // deadline) would hold the screen with nobody to end it. It goes first, so
+  // that the cursor comes back over the desktop rather than over the scene.
+  platform_.EndStartedProgram();
   if (timer2_) {  // CD polling that stopped by itself leaves the CD alone
     Disable(timer2_);
     music_.CDClose();

@@ -1,6 +1,8 @@
 // The hidden run form "Oruna_Main" (Oruna_S): writes the four textures,
 // starts the music and the renderer Oruna.dll, watches the renderer every
-// 100 ms and ends the program after it, stopping the music.
+// 100 ms and ends the program after it, stopping the music. The renderer
+// never outlives the run: one that never shows its window is ended after a
+// start deadline, and an end asked from outside ends it too.
 #pragma once
 #include <optional>
 #include <string>
@@ -15,6 +17,9 @@ inline constexpr const char* kRendererFileName = "Oruna.dll";
 inline constexpr int kMp3RepeatIntervalMs = 1000;  // Timer1
 inline constexpr int kCdPollIntervalMs = 200;      // Timer2
 inline constexpr int kRendererWatchIntervalMs = 100;  // Timer3
+// How long a started renderer may take to show its window. Generous: a
+// display-mode change alone can take a second or two.
+inline constexpr int kRendererStartDeadlineMs = 10000;
 
 // The music operations the run form drives. BgmMusic() forwards them to the
 // music player; tests record them.
@@ -44,6 +49,8 @@ class RunForm {
   void Timer1_Timer();  // MP3 repeat
   void Timer2_Timer();  // CD poll
   void Timer3_Timer();  // renderer watch
+  // The renderer's process has ended.
+  void RendererExited();
   // The end of the run, for its own request or one from outside.
   void Form_QueryUnload();
 
@@ -65,6 +72,8 @@ class RunForm {
   // Set once the watch has seen the renderer's window: from then on its
   // absence means the renderer has ended.
   bool renderer_window_seen_ = false;
+  // Watch ticks spent waiting for the window, counted against the deadline.
+  int start_wait_ms_ = 0;
 };
 
 }  // namespace oruna

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run_form.h"
@@ -48,11 +49,22 @@ class FakeSaverPlatform final : public SaverPlatform {
     return true;
   }
   std::string ProgramFolder() override { return "/opt/oruna"; }
-  void StartProgram(const std::string& path) override {
+  void StartProgram(const std::string& path, std::function<void()> on_exit) override {
     log.push_back("start " + path);
     program_state = start_fails ? ProgramState::NotStarted : ProgramState::Running;
+    on_exit_ = start_fails ? nullptr : std::move(on_exit);
+  }
+  // The started program ends by itself, as the platform reports it.
+  void ProgramExits() {
+    program_state = ProgramState::Exited;
+    if (const auto on_exit = std::exchange(on_exit_, nullptr)) on_exit();
   }
   ProgramState StartedProgramState() override { return program_state; }
+  void EndStartedProgram() override {
+    log.push_back("end renderer");
+    if (program_state == ProgramState::Running) program_state = ProgramState::Exited;
+    on_exit_ = nullptr;
+  }
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override {
     const TimerId id = next_id_++;
@@ -106,6 +118,7 @@ class FakeSaverPlatform final : public SaverPlatform {
   };
   std::map<TimerId, FakeTimer> timers_;
   TimerId next_id_ = 1;
+  std::function<void()> on_exit_;
 };
 
 class RecordingMusic final : public RunFormMusic {

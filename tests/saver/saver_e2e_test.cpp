@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "bitmap_reader.h"
+#include "run_form.h"
 #include "test_support.h"
 #include "window_search_x11.h"
 
@@ -229,19 +230,67 @@ TEST_F(SaverEndToEnd, ASlowRendererStartIsWaitedFor) {
   EXPECT_TRUE(ProcessEnds(renderer));
 }
 
+// A renderer that runs but never opens its window is ended after the start
+// deadline, and the run ends with it.
+TEST_F(SaverEndToEnd, ARendererThatNeverShowsAWindowIsEndedAfterTheStartDeadline) {
+  InstallRenderer(Renderer::StandIn);
+  auto saver = StartSaver("/s", {{"ORUNA_STANDIN_DELAY_MS", "600000"}});
+  const pid_t renderer = RendererOf(*saver);
+  ASSERT_GT(renderer, 0);
+  EXPECT_EQ(saver->Wait(std::chrono::milliseconds(kRendererStartDeadlineMs) + kEndTimeout), 0);
+  EXPECT_TRUE(ProcessEnds(renderer));
+  EXPECT_FALSE(WindowExists("Oruna_Main"));
+}
+
+// A window of ours, as a host's preview pane, and the number of windows in it.
+Window MakeWindow(Display* display, const char* title, bool mapped) {
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 160, 120, 0, 0,
+                                            BlackPixel(display, DefaultScreen(display)));
+  XStoreName(display, window, title);
+  if (mapped) XMapWindow(display, window);
+  XSync(display, False);
+  return window;
+}
+
+unsigned ChildCount(Display* display, Window window) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(display, window, &root, &parent, &children, &count);
+  if (children != nullptr) XFree(children);
+  return count;
+}
+
+// The preview pane is a real window, so a preview would start if the check
+// were missing; it must end at once and leave the pane empty.
 TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
   InstallRenderer(Renderer::StandIn);
   auto first = StartSaver("/s");
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   RendererOf(*first);
-  for (const std::string args : {"/s", "", "/c", "/p 12345"}) {
+  const Window pane = MakeWindow(display_, "pane", true);
+  for (const std::string& args : std::vector<std::string>{"/s", "", "/c", "/p " + std::to_string(pane)}) {
     auto second = StartSaver(args);
     EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
   }
+  EXPECT_EQ(ChildCount(display_, pane), 0u);
   EXPECT_TRUE(first->Running());
   EXPECT_EQ(RendererStarts().size(), 1u);
   PressEscape();
   EXPECT_EQ(first->Wait(kEndTimeout), 0);
+}
+
+// An open settings dialog ("<Oruna>", here a hidden window of ours) refuses
+// a preview into a real pane and a run alike.
+TEST_F(SaverEndToEnd, AnOpenSettingsDialogRefusesEveryNewInstance) {
+  InstallRenderer(Renderer::StandIn);
+  MakeWindow(display_, "<Oruna>", false);
+  const Window pane = MakeWindow(display_, "pane", true);
+  for (const std::string& args : std::vector<std::string>{"/p " + std::to_string(pane), "/s"}) {
+    auto second = StartSaver(args);
+    EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
+  }
+  EXPECT_EQ(ChildCount(display_, pane), 0u);
+  EXPECT_TRUE(RendererStarts().empty());
 }
 
 TEST_F(SaverEndToEnd, OtherSwitchesCreateTheDirectoryReadTheSettingsAndEnd) {
@@ -312,9 +361,10 @@ TEST_F(SaverEndToEnd, AKilledRendererEndsTheSaver) {
   EXPECT_TRUE(ProcessEnds(renderer));
 }
 
-// Unload requests from outside: the session's SIGTERM, or a close request to
-// the hidden run form. The run ends; the renderer is left alone.
-TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunButNotTheRenderer) {
+// Unload requests from outside (the session's or a screen-saver host's
+// SIGTERM, a close request to the hidden run form) end the whole run: when
+// the saver has gone, so has its renderer.
+TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunAndTheRenderer) {
   InstallRenderer(Renderer::StandIn);
   for (const bool by_signal : {true, false}) {
     auto saver = StartSaver("/s");
@@ -333,12 +383,27 @@ TEST_F(SaverEndToEnd, AnUnloadRequestFromOutsideEndsTheRunButNotTheRenderer) {
       XSendEvent(display_, close.xclient.window, False, NoEventMask, &close);
       XSync(display_, False);
     }
-    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << (by_signal ? "SIGTERM" : "close request");
-    EXPECT_FALSE(WindowExists("Oruna_Main"));
-    EXPECT_EQ(kill(renderer, 0), 0);
-    kill(renderer, SIGKILL);
-    EXPECT_TRUE(ProcessEnds(renderer));
+    const char* how = by_signal ? "SIGTERM" : "close request";
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << how;
+    // Ended and reaped by the saver before it went: no process is left.
+    EXPECT_TRUE(kill(renderer, 0) != 0 && errno == ESRCH) << how;
+    EXPECT_TRUE(test::WaitUntil([&] { return !WindowExists("Oruna_VC"); }, kEndTimeout)) << how;
+    EXPECT_FALSE(WindowExists("Oruna_Main")) << how;
   }
+}
+
+// However the saver dies, even by a SIGKILL from an impatient idle daemon,
+// the renderer it started follows it.
+TEST_F(SaverEndToEnd, TheRendererEndsWhenItsSaverIsKilled) {
+  InstallRenderer(Renderer::Real);
+  auto saver = StartSaver("/s");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const pid_t renderer = RendererOf(*saver);
+  ASSERT_GT(renderer, 0);
+  saver->Kill(SIGKILL);
+  EXPECT_EQ(saver->Wait(kEndTimeout), 128 + SIGKILL);
+  EXPECT_TRUE(ProcessEnds(renderer));
+  EXPECT_TRUE(test::WaitUntil([&] { return !WindowExists("Oruna_VC"); }, kEndTimeout));
 }
 
 // The preview inside a window of ours, as a host's pane.

@@ -123,18 +123,28 @@ TEST_F(SaverRun, EndsByItselfWhenTheRendererIsMissing) {
   EXPECT_EQ(FindWindowA(nullptr, kRunForm), nullptr);
 }
 
-TEST_F(SaverRun, ACloseRequestToTheRunFormEndsItButNotTheRenderer) {
+// An end asked from outside ends the whole run, the renderer included.
+TEST_F(SaverRun, ACloseRequestToTheRunFormEndsTheRunAndTheRenderer) {
   Install();
   WinProcess saver(Saver(""));  // started without a switch: a run as well
-  const HWND renderer = WaitForWindow(kRenderer, 30s);
-  ASSERT_NE(renderer, nullptr);
+  ASSERT_NE(WaitForWindow(kRenderer, 30s), nullptr);
   const HWND run_form = FindWindowA(nullptr, kRunForm);
   ASSERT_NE(run_form, nullptr);
   PostMessageA(run_form, WM_CLOSE, 0, 0);
   EXPECT_EQ(saver.Wait(15s), DWORD{0});
-  EXPECT_TRUE(IsWindow(renderer));
-  // The renderer ends on its own close request.
-  PostMessageA(renderer, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor(RendererGone, 15s));
+}
+
+// However the saver ends, even by TerminateProcess, its renderer follows it.
+TEST_F(SaverRun, TheRendererEndsWhenItsSaverIsTerminated) {
+  Install();
+  WinProcess saver(Saver("/s"));
+  ASSERT_NE(WaitForWindow(kRenderer, 30s), nullptr);
+  const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, saver.id());
+  ASSERT_NE(process, nullptr);
+  TerminateProcess(process, 9);
+  CloseHandle(process);
+  EXPECT_EQ(saver.Wait(15s), DWORD{9});
   EXPECT_TRUE(WaitFor(RendererGone, 15s));
 }
 

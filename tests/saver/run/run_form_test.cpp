@@ -92,19 +92,19 @@ const std::string kStart = "start /opt/oruna/Oruna.dll";
 INSTANTIATE_TEST_SUITE_P(
     Kinds, RunFormMusicTest,
     ::testing::Values(
-        MusicCase{0, "", {kStart, "timer on 100"}, {"show cursor", "end"}, false, false},
+        MusicCase{0, "", {kStart, "timer on 100"}, {"end renderer", "show cursor", "end"}, false, false},
         MusicCase{1, "",
                   {"BGM_CDOpen", "timer on 200", kStart, "timer on 100"},
-                  {"timer off 200", "BGM_CDClose", "show cursor", "end"}, false, true},
+                  {"end renderer", "timer off 200", "BGM_CDClose", "show cursor", "end"}, false, true},
         MusicCase{2, "/m/Song.Wav", {"BGM_WAVPlay", kStart, "timer on 100"},
-                  {"BGM_WAVStop", "show cursor", "end"}, false, false},
+                  {"end renderer", "BGM_WAVStop", "show cursor", "end"}, false, false},
         MusicCase{2, "/m/Song.mP3",
                   {"BGM_MP3Open", "timer on 1000", kStart, "timer on 100"},
-                  {"timer off 1000", "BGM_MP3Close", "show cursor", "end"}, true, false},
-        MusicCase{2, "/m/Song.wma", {kStart, "timer on 100"}, {"show cursor", "end"}, false, false},
-        MusicCase{2, "/m/Song.wave", {kStart, "timer on 100"}, {"show cursor", "end"}, false, false},
+                  {"end renderer", "timer off 1000", "BGM_MP3Close", "show cursor", "end"}, true, false},
+        MusicCase{2, "/m/Song.wma", {kStart, "timer on 100"}, {"end renderer", "show cursor", "end"}, false, false},
+        MusicCase{2, "/m/Song.wave", {kStart, "timer on 100"}, {"end renderer", "show cursor", "end"}, false, false},
         // A file path but kind 0: the file plays no part.
-        MusicCase{0, "/m/Song.mp3", {kStart, "timer on 100"}, {"show cursor", "end"}, false, false}));
+        MusicCase{0, "/m/Song.mp3", {kStart, "timer on 100"}, {"end renderer", "show cursor", "end"}, false, false}));
 
 TEST_F(RunFormTest, Mp3RepeatsEverySecondAndCdPollsEvery200ms) {
   BGM_Kind = 2;
@@ -145,16 +145,31 @@ TEST_F(RunFormTest, EndsWithinOneTickOfTheRendererWindowClosing) {
   const size_t mark = platform_.log.size();
   platform_.Advance(100);
   EXPECT_TRUE(platform_.ended);
-  EXPECT_EQ(platform_.Calls(mark), (Log{"timer off 100", "BGM_WAVStop", "show cursor", "end"}));
+  EXPECT_EQ(platform_.Calls(mark), (Log{"timer off 100", "end renderer", "BGM_WAVStop", "show cursor", "end"}));
 }
 
-TEST_F(RunFormTest, WaitsForASlowRendererWhileItsProcessRuns) {
+TEST_F(RunFormTest, WaitsForASlowRendererWhileItsProcessRunsUpToTheStartDeadline) {
   Load();
-  platform_.Advance(3000);  // no window yet: the renderer is still changing the display mode
+  // No window yet: the renderer is still changing the display mode.
+  platform_.Advance(kRendererStartDeadlineMs - 100);
   EXPECT_FALSE(platform_.ended);
-  RendererRunsFor(1000);
+  RendererRunsFor(30000);  // once seen, the window has no deadline
+  EXPECT_FALSE(platform_.ended);
   platform_.Advance(100);
   EXPECT_TRUE(platform_.ended);
+}
+
+TEST_F(RunFormTest, ARendererThatNeverShowsItsWindowIsEndedAtTheStartDeadline) {
+  BGM_Kind = 2;
+  BGM_File = "/m/a.wav";
+  Load();
+  platform_.Advance(kRendererStartDeadlineMs - 1);
+  EXPECT_FALSE(platform_.ended);
+  const size_t mark = platform_.log.size();
+  platform_.Advance(1);
+  ASSERT_TRUE(platform_.ended);
+  EXPECT_EQ(platform_.program_state, ProgramState::Exited);
+  EXPECT_EQ(platform_.Calls(mark), (Log{"timer off 100", "end renderer", "BGM_WAVStop", "show cursor", "end"}));
 }
 
 TEST_F(RunFormTest, EndsWhenTheRendererWindowIsGoneEvenIfItsProcessLingers) {
@@ -165,13 +180,24 @@ TEST_F(RunFormTest, EndsWhenTheRendererWindowIsGoneEvenIfItsProcessLingers) {
   EXPECT_TRUE(platform_.ended);
 }
 
-TEST_F(RunFormTest, EndsAtTheNextTickWhenTheRendererExitsWithoutAWindow) {
-  Load();
-  platform_.Advance(450);
-  platform_.program_state = ProgramState::Exited;  // crashed while starting
-  platform_.Advance(50);
-  EXPECT_TRUE(platform_.ended);
-  EXPECT_EQ(platform_.now_ms, 500);
+// The end of the renderer's process ends the run at once, between watch
+// ticks: while it was still starting, and while its window is still listed.
+TEST_F(RunFormTest, EndsAtOnceWhenTheRendererProcessEnds) {
+  for (const bool window_listed : {false, true}) {
+    test::FakeSaverPlatform platform;
+    test::RecordingMusic music(platform.log);
+    BGM_Kind = 2;
+    BGM_File = "/m/a.wav";
+    RunForm form(platform, music, "/s");
+    form.Form_Load();
+    if (window_listed) platform.windows.insert(kRendererTitle);
+    platform.Advance(450);
+    const size_t mark = platform.log.size();
+    platform.ProgramExits();
+    EXPECT_TRUE(platform.ended) << window_listed;
+    EXPECT_EQ(platform.now_ms, 450);
+    EXPECT_EQ(platform.Calls(mark), (Log{"timer off 100", "end renderer", "BGM_WAVStop", "show cursor", "end"}));
+  }
 }
 
 TEST_F(RunFormTest, EndsAtTheFirstTickWhenTheRendererCannotBeStarted) {
@@ -185,7 +211,7 @@ TEST_F(RunFormTest, EndsAtTheFirstTickWhenTheRendererCannotBeStarted) {
   EXPECT_TRUE(platform_.ended);
   // The music was started before the renderer and is closed again.
   EXPECT_EQ(AfterWrites(), (Log{"BGM_MP3Open", "timer on 1000", kStart, "timer on 100", "timer off 100",
-                                "timer off 1000", "BGM_MP3Close", "show cursor", "end"}));
+                                "end renderer", "timer off 1000", "BGM_MP3Close", "show cursor", "end"}));
 }
 
 TEST_F(RunFormTest, TheCursorIsShownAgainOnlyInModeS) {
@@ -202,15 +228,16 @@ TEST_F(RunFormTest, TheCursorIsShownAgainOnlyInModeS) {
   }
 }
 
-TEST_F(RunFormTest, AnUnloadRequestFromOutsideLeavesTheRendererRunning) {
+// The session or a screen-saver host ending the saver ends the renderer too.
+TEST_F(RunFormTest, AnUnloadRequestFromOutsideEndsTheRendererFirst) {
   BGM_Kind = 1;
   Load();
   platform_.windows.insert(kRendererTitle);
   platform_.Advance(1000);
   const size_t mark = platform_.log.size();
   form_->Form_QueryUnload();
-  EXPECT_EQ(platform_.Calls(mark), (Log{"timer off 200", "BGM_CDClose", "show cursor", "end"}));
-  EXPECT_EQ(platform_.program_state, ProgramState::Running);
+  EXPECT_EQ(platform_.Calls(mark), (Log{"end renderer", "timer off 200", "BGM_CDClose", "show cursor", "end"}));
+  EXPECT_EQ(platform_.program_state, ProgramState::Exited);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The POSIX pieces of the run: replacing the texture files safely and
 // starting the renderer and learning of its end.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -99,12 +101,35 @@ TEST(StartedProgram, RunsAProgramWhateverItsExtensionAndReapsIt) {
   EXPECT_EQ(started.State(), ProgramState::NotStarted);
   started.Start(program);
   EXPECT_EQ(started.State(), ProgramState::Running);
-  EXPECT_TRUE(test::WaitUntil([&] { return started.State() == ProgramState::Exited; },
-                              std::chrono::seconds(5)));
+  // Its descriptor turns readable at its end, for an event loop to wake on.
+  pollfd exit{static_cast<int>(started.exit_wait_handle()), POLLIN, 0};
+  ASSERT_GE(exit.fd, 0);
+  EXPECT_EQ(poll(&exit, 1, 5000), 1);
   EXPECT_EQ(started.State(), ProgramState::Exited);
   ExpectNoChildLeft();
   const std::vector<uint8_t> args = ReadFileBytes(marker);
   EXPECT_EQ(std::string(args.begin(), args.end()), "0\n");  // no arguments
+}
+
+// Asked to end, a program gets a grace time; one that ignores the request is
+// ended by force. Either way it is reaped.
+TEST(StartedProgram, EndStopsTheProgramEvenWhenItIgnoresTheRequest) {
+  TempDir dir;
+  for (const std::string trap : {"", "trap '' TERM\n"}) {
+    const std::string program = dir.path() + "/Oruna.dll";
+    const std::string script = "#!/bin/sh\n" + trap + "while :; do sleep 1; done\n";
+    ASSERT_TRUE(WriteFileBytes(program, std::vector<uint8_t>(script.begin(), script.end())));
+    ASSERT_EQ(chmod(program.c_str(), 0700), 0);
+    StartedProgram started;
+    started.Start(program);
+    ASSERT_EQ(started.State(), ProgramState::Running);
+    test::SleepMs(100);  // the shell has set its trap
+    const pid_t pid = started.pid();
+    started.End();
+    EXPECT_EQ(started.State(), ProgramState::Exited) << trap;
+    EXPECT_NE(kill(pid, 0), 0) << trap;
+    ExpectNoChildLeft();
+  }
 }
 
 TEST(StartedProgram, AMissingOrNonExecutableProgramIsNotStarted) {
