@@ -196,9 +196,9 @@ inline void ExpectWhiteLines(const ClientPixel& at) {
   }
 }
 
-// Ink runs of a text box: the dark columns between `left` and `right`,
-// rows `top` to `bottom`, joined into runs, each with its width and the
-// height of its ink.
+// Ink runs of a text box on white: the columns between `left` and `right`
+// with a pixel darker than about 60 % of white in the rows `top` to
+// `bottom`, joined into runs, each with its width and the height of its ink.
 struct InkRun {
   int left, width, height;
 };
@@ -212,7 +212,7 @@ inline std::vector<InkRun> InkRuns(const ClientPixel& at, int left, int right, i
     if (x <= right)
       for (int y = top; y <= bottom; ++y) {
         const Rgb p = RgbOf(at(x, y));
-        if (p.r + p.g + p.b < 330) {
+        if (p.r + p.g + p.b < 480) {
           if (first < 0) first = y;
           last = y;
         }
