@@ -311,11 +311,12 @@ void SettingsDialog::BuildTrackBox() {
   // "7.6" fits.
   const double sizes[] = {DesignFont().size, 9, 8.25, 7.5};
   for (size_t i = 0; i < std::size(sizes); ++i) {
-    if (track_font_ != nullptr && track_font_ != font_) DeleteObject(track_font_);
     FontObject face = DesignFont();
     face.size = sizes[i];
-    track_font_ = i == 0 ? font_ : CreateCaptionFont(face, dpi_);
-    SendMessageW(bgm_repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(track_font_), FALSE);
+    HFONT font = i == 0 ? font_ : CreateCaptionFont(face, dpi_);
+    SendMessageW(bgm_repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (track_font_ != nullptr && track_font_ != font_) DeleteObject(track_font_);  // no longer in use
+    track_font_ = font;
     RECT field{};
     GetWindowRect(bgm_repeat_, &field);
     const LRESULT item = SendMessageW(bgm_repeat_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
