@@ -3,7 +3,7 @@
 // from the dialog's code: the sine-shaded background row by row, the panel
 // covered with copies of the metal strip from its top-left corner, the blue
 // frame around the heading, the selection boxes, the three buttons' frame
-// pieces and gradients, the white bottom lines, and the typed track text.
+// pieces and gradients, and the typed track text.
 // Shared by the Linux end-to-end test and its Windows twin under Wine.
 #pragma once
 #include <gtest/gtest.h>
@@ -180,20 +180,6 @@ inline void ExpectButton(const ClientPixel& at, int left, int top, int width, in
     for (int x : {5, 6, width - 7, width - 6}) gradient.Expect(left + x, top + y, want);
   }
   ORUNA_EXPECT_TALLY(gradient, what);
-}
-
-// The credit line (12, 192) and the link (12, 208) are white text over the
-// background, which is no lighter than 150 there.
-inline void ExpectWhiteLines(const ClientPixel& at) {
-  for (int top : {192, 208}) {
-    int white = 0;
-    for (int y = top; y < top + 13; ++y)
-      for (int x = 12; x < 160; ++x) {
-        const Rgb p = RgbOf(at(x, y));
-        if (p.r >= 235 && p.g >= 235 && p.b >= 235) ++white;
-      }
-    EXPECT_GT(white, 20) << "white text at row " << top;
-  }
 }
 
 // Ink runs of a text box on white: the columns between `left` and `right`
