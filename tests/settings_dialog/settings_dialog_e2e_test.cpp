@@ -22,7 +22,7 @@
 #include <stb_image_write.h>
 
 #include "dialog_picture_checks.h"
-#include "framing_window_manager.h"
+#include "framing_window_manager_x11.h"
 #include "test_support.h"
 #include "x11_test_util.h"
 

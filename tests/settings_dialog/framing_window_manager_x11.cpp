@@ -1,4 +1,4 @@
-#include "framing_window_manager.h"
+#include "framing_window_manager_x11.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
