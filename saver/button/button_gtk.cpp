@@ -114,6 +114,7 @@ void CommandGtk::Load(const PropertyBag& bag) {
   int width = 0, height = 0;
   if (StoredExtentPixels(bag, width, height)) gtk_widget_set_size_request(area_, width, height);
   control_.UserControl_ReadProperties(bag);
+  gtk_widget_set_sensitive(area_, control_.EnabledValue());
 }
 
 void CommandGtk::SizeTwips(int& width, int& height) {
@@ -323,6 +324,13 @@ void CommandGtk::StartPollTimer(int interval_ms) {
 
 void CommandGtk::Click() {
   if (on_click_) on_click_();
+}
+
+// A disabled button is an insensitive widget too: it takes no focus (Tab
+// passes it by), and one that had the focus loses it, which its logic
+// follows.
+void CommandGtk::PropertyChanged(const std::string& name) {
+  if (name == "Enabled") gtk_widget_set_sensitive(area_, control_.EnabledValue());
 }
 
 }  // namespace oruna

@@ -55,6 +55,7 @@ class CommandGtk final : public ButtonSurface, public ButtonContainer {
 
   // ButtonContainer
   void Click() override;
+  void PropertyChanged(const std::string& name) override;
   FontObject AmbientFont() override { return ambient_font_; }
 
  private:

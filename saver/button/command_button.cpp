@@ -149,21 +149,25 @@ void Command::LblMsg_MouseDown(int button, int shift, double x, double y) { User
 void Command::LblMsg_MouseMove(int button, int shift, double x, double y) { UserControl_MouseMove(button, shift, x, y); }
 void Command::LblMsg_MouseUp(int button, int shift, double x, double y) { UserControl_MouseUp(button, shift, x, y); }
 
+// The focus handlers follow the real focus whatever Enabled says: a button
+// that lost the focus while disabled must not come back in a focused state,
+// where the first press would count as a press dragged off and its release
+// would raise no Click. A disabled button keeps its Disable look; only its
+// state moves.
 void Command::UserControl_GotFocus() {
-  if (!enabled_) return;
   if (state_ == kStateHover) {
     state_ = kStateFocusedHover;
-    PaintState(ButtonPicture::Pressed);
+    if (enabled_) PaintState(ButtonPicture::Pressed);
   } else {
     state_ = kStateFocused;
-    PaintState(ButtonPicture::Selected);
+    if (enabled_) PaintState(ButtonPicture::Selected);
   }
 }
 
 void Command::UserControl_LostFocus() {
-  if (!enabled_ || state_ == kStateNormal) return;
+  if (state_ == kStateNormal) return;
   state_ = kStateNormal;
-  PaintState(ButtonPicture::Normal);
+  if (enabled_) PaintState(ButtonPicture::Normal);
 }
 
 void Command::UserControl_Resize() { ApplyEnabledLook(); }

@@ -23,10 +23,13 @@ namespace {
 
 constexpr const char* kTitle = "<Oruna>";
 constexpr int kClientWidth = 496, kClientHeight = 246;
+// The track box's list drops down below it, this tall, and scrolls.
+constexpr int kTrackListHeight = 160;
 
 // Compact, flat looks for the one stock control on the panel (the track
 // box), in the dialog's font; everything else is drawn by the dialog.
 constexpr const char* kStyleSheet = R"css(
+#oruna-dialog combobox { -GtkComboBox-appears-as-list: true; }
 #oruna-dialog combobox entry {
   font-family: "ＭＳ Ｐゴシック", "VL PGothic", sans-serif; font-size: 9.75pt;
   min-height: 0; min-width: 0; padding: 0 2px; margin: 0;
@@ -128,6 +131,11 @@ class SettingsDialog {
   static gboolean OnLinkRelease(GtkWidget* widget, GdkEventButton* event, gpointer self);
   static void OnLinkRealize(GtkWidget* widget, gpointer self);
   static gboolean OnDeleteEvent(GtkWidget* widget, GdkEvent* event, gpointer self);
+  static gboolean OnWindowConfigure(GtkWidget* widget, GdkEvent* event, gpointer self);
+  static void OnTrackBoxMapped(GtkWidget* combo, gpointer self);
+  static void KeepTrackListHeight(GObject* popup, GParamSpec* property, gpointer unused);
+  static void KeepTrackListScrolling(GObject* scroller, GParamSpec* property, gpointer unused);
+  void PlaceWindow();
 
   SettingsDialogModel model_;
   GtkWidget* window_ = nullptr;
@@ -146,6 +154,7 @@ class SettingsDialog {
   GtkCssProvider* css_ = nullptr;
   int anim_x_ = 0, anim_y_ = 0;  // Anim_Point
   bool closing_ = false;
+  bool placed_by_frame_ = false;  // placed again once the frame's size was known
 };
 
 SettingsDialog::SettingsDialog() {
@@ -184,6 +193,7 @@ void SettingsDialog::Build() {
   gtk_window_set_icon(GTK_WINDOW(window_), icon);
   g_object_unref(icon);
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDeleteEvent), this);
+  g_signal_connect(window_, "configure-event", G_CALLBACK(OnWindowConfigure), this);
 
   form_ = gtk_fixed_new();
   gtk_widget_set_size_request(form_, kClientWidth, kClientHeight);
@@ -231,6 +241,7 @@ void SettingsDialog::BuildPanel() {
   GtkWidget* entry = gtk_bin_get_child(GTK_BIN(bgm_repeat_));
   gtk_entry_set_width_chars(GTK_ENTRY(entry), 2);
   gtk_entry_set_max_width_chars(GTK_ENTRY(entry), 2);
+  g_signal_connect(bgm_repeat_, "map", G_CALLBACK(OnTrackBoxMapped), this);
   gtk_fixed_put(GTK_FIXED(panel_), bgm_repeat_, 112, 52);
   AddText(panel_, 156, 56, 66, 13, "曲目をﾘﾋﾟｰﾄ", kBlack);
 
@@ -287,6 +298,29 @@ void SettingsDialog::ShowModal() {
   gtk_main();
 }
 
+// The outer window, frame included, is what sits centred across with a third
+// of the free height above it. Until the window manager has framed the
+// window its size is the client size; once the frame is known the window is
+// placed again (with the north-west gravity the point is the frame's corner).
+void SettingsDialog::PlaceWindow() {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  if (monitor == nullptr) monitor = gdk_display_get_monitor(display, 0);
+  if (monitor == nullptr) return;
+  GdkRectangle screen{};
+  gdk_monitor_get_geometry(monitor, &screen);
+  int width = kClientWidth, height = kClientHeight;
+  GdkWindow* window = gtk_widget_get_window(window_);
+  if (window != nullptr && gtk_widget_get_mapped(window_)) {
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(window, &frame);
+    width = std::max(width, frame.width);
+    height = std::max(height, frame.height);
+  }
+  const DialogPlacement place = PlaceDialog(screen.width, screen.height, width, height);
+  gtk_window_move(GTK_WINDOW(window_), screen.x + place.left, screen.y + place.top);
+}
+
 ScreenRect SettingsDialog::WindowRect() const {
   int x = 0, y = 0, width = kClientWidth, height = kClientHeight;
   gtk_window_get_position(GTK_WINDOW(window_), &x, &y);
@@ -296,15 +330,8 @@ ScreenRect SettingsDialog::WindowRect() const {
 
 void SettingsDialog::Form_Load() {
   // 1. Centred across, a third of the free height above.
+  PlaceWindow();
   GdkDisplay* display = gdk_display_get_default();
-  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-  if (monitor == nullptr) monitor = gdk_display_get_monitor(display, 0);
-  if (monitor != nullptr) {
-    GdkRectangle screen{};
-    gdk_monitor_get_geometry(monitor, &screen);
-    const DialogPlacement place = PlaceDialog(screen.width, screen.height, kClientWidth, kClientHeight);
-    gtk_window_move(GTK_WINDOW(window_), screen.x + place.left, screen.y + place.top);
-  }
   // 2. and 3.
   Cmd_Setup();
   gtk_widget_queue_draw(panel_);  // Pic_Tile runs with every paint of the panel
@@ -504,6 +531,57 @@ void SettingsDialog::OnLinkRealize(GtkWidget* widget, gpointer) {
   GdkCursor* hand = gdk_cursor_new_from_name(gdk_window_get_display(window), "pointer");
   gdk_window_set_cursor(window, hand);
   if (hand != nullptr) g_object_unref(hand);
+}
+
+// The first configuration after the window manager has put a frame around
+// the window places it by its outer size.
+gboolean SettingsDialog::OnWindowConfigure(GtkWidget* widget, GdkEvent*, gpointer data) {
+  auto* self = static_cast<SettingsDialog*>(data);
+  if (self->placed_by_frame_ || !gtk_widget_get_mapped(widget)) return FALSE;
+  GdkRectangle frame{};
+  gdk_window_get_frame_extents(gtk_widget_get_window(widget), &frame);
+  if (frame.width == gtk_widget_get_allocated_width(widget) &&
+      frame.height == gtk_widget_get_allocated_height(widget))
+    return FALSE;  // not framed (yet)
+  self->placed_by_frame_ = true;
+  self->PlaceWindow();
+  return FALSE;
+}
+
+// The list of the track box drops down below the box and scrolls, at a
+// height of kTrackListHeight; GTK would make it as tall as all 31 entries or
+// the screen allows. GTK sizes the list's window every time it opens it:
+// whatever height it asks for is turned into ours there and then, and the
+// list keeps a scroll bar that turns on when needed. The list's window is
+// found through the accessible object of its tree view, the one public way
+// to it; it exists once the box has its style.
+void SettingsDialog::OnTrackBoxMapped(GtkWidget* combo, gpointer) {
+  if (g_object_get_data(G_OBJECT(combo), "oruna-list-fitted") != nullptr) return;
+  AtkObject* accessible = gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(combo));
+  if (accessible == nullptr || !GTK_IS_ACCESSIBLE(accessible)) return;
+  GtkWidget* list = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
+  if (list == nullptr || !GTK_IS_TREE_VIEW(list)) return;
+  GtkWidget* scroller = gtk_widget_get_parent(list);
+  GtkWidget* popup = gtk_widget_get_toplevel(list);
+  if (!GTK_IS_SCROLLED_WINDOW(scroller) || !GTK_IS_WINDOW(popup)) return;
+  g_object_set_data(G_OBJECT(combo), "oruna-list-fitted", popup);
+  g_signal_connect(popup, "notify::height-request", G_CALLBACK(KeepTrackListHeight), nullptr);
+  g_signal_connect(scroller, "notify::vscrollbar-policy", G_CALLBACK(KeepTrackListScrolling), nullptr);
+  KeepTrackListHeight(G_OBJECT(popup), nullptr, nullptr);
+  KeepTrackListScrolling(G_OBJECT(scroller), nullptr, nullptr);
+}
+
+void SettingsDialog::KeepTrackListHeight(GObject* popup, GParamSpec*, gpointer) {
+  int width = -1, height = -1;
+  gtk_widget_get_size_request(GTK_WIDGET(popup), &width, &height);
+  if (height != kTrackListHeight) gtk_widget_set_size_request(GTK_WIDGET(popup), width, kTrackListHeight);
+}
+
+void SettingsDialog::KeepTrackListScrolling(GObject* scroller, GParamSpec*, gpointer) {
+  GtkPolicyType across = GTK_POLICY_NEVER, down = GTK_POLICY_NEVER;
+  gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(scroller), &across, &down);
+  if (down == GTK_POLICY_NEVER)
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), across, GTK_POLICY_AUTOMATIC);
 }
 
 gboolean SettingsDialog::OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer data) {

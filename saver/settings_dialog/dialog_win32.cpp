@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -155,6 +156,7 @@ class SettingsDialog {
                UINT format, bool link = false);
   std::unique_ptr<CommandWin32> AddButton(HWND parent, int id, DialogButton which, int x, int y);
   void BuildTrackBox();
+  bool WidenTrackField();
 
   void Form_Load();
   void Form_Resize(int width, int height);
@@ -181,6 +183,7 @@ class SettingsDialog {
   HWND lbl_url_ = nullptr;
   std::unique_ptr<CommandWin32> cmd_file_, cmd_set_, cmd_can_;
   HFONT font_ = nullptr;
+  HFONT track_font_ = nullptr;  // font_, or a smaller size of it where a track text needs that
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   MemoryBitmap background_;   // painted by Form_Resize
   MemoryBitmap panel_image_;  // Pic_C as Pic_Tile left it
@@ -220,6 +223,7 @@ SettingsDialog::~SettingsDialog() {
   }
   for (HBITMAP picture : box_pictures_)
     if (picture != nullptr) DeleteObject(picture);
+  if (track_font_ != nullptr && track_font_ != font_) DeleteObject(track_font_);
   if (font_ != nullptr) DeleteObject(font_);
 }
 
@@ -303,18 +307,52 @@ void SettingsDialog::BuildTrackBox() {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdRepeat)), GetModuleHandleW(nullptr),
                                 nullptr);
   if (bgm_repeat_ == nullptr) return;
-  SendMessageW(bgm_repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  RECT field{};
-  GetWindowRect(bgm_repeat_, &field);
-  const LRESULT item = SendMessageW(bgm_repeat_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-  const LRESULT wanted = item + (box.bottom - box.top) - (field.bottom - field.top);
-  if (item != CB_ERR && wanted > 0) SendMessageW(bgm_repeat_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
-  // The field beside the arrow is narrow: thin inner margins let a typed
-  // "7.6" show whole.
+  // The dialog's font first, then smaller sizes of it until a text such as
+  // "7.6" fits.
+  const double sizes[] = {DesignFont().size, 9, 8.25, 7.5};
+  for (size_t i = 0; i < std::size(sizes); ++i) {
+    FontObject face = DesignFont();
+    face.size = sizes[i];
+    HFONT font = i == 0 ? font_ : CreateCaptionFont(face, dpi_);
+    SendMessageW(bgm_repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (track_font_ != nullptr && track_font_ != font_) DeleteObject(track_font_);  // no longer in use
+    track_font_ = font;
+    RECT field{};
+    GetWindowRect(bgm_repeat_, &field);
+    const LRESULT item = SendMessageW(bgm_repeat_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    const LRESULT wanted = item + (box.bottom - box.top) - (field.bottom - field.top);
+    if (item != CB_ERR && wanted > 0) SendMessageW(bgm_repeat_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+    if (WidenTrackField()) break;
+  }
+}
+
+// The text field beside the arrow is only about 20 pixels wide at the
+// design size, where the field's inner padding and margins would leave room
+// for two characters. It takes all the room from the box's edge to the
+// arrow, with no margins; true when three characters of a track text fit in
+// the box's font, measured with the widest digits around a decimal point
+// (else the caller tries a smaller font).
+bool SettingsDialog::WidenTrackField() {
   COMBOBOXINFO parts{};
   parts.cbSize = sizeof parts;
-  if (GetComboBoxInfo(bgm_repeat_, &parts) && parts.hwndItem != nullptr)
-    SendMessageW(parts.hwndItem, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
+  if (!GetComboBoxInfo(bgm_repeat_, &parts) || parts.hwndItem == nullptr) return true;
+  HWND edit = parts.hwndItem;
+  RECT now{};
+  GetWindowRect(edit, &now);
+  MapWindowPoints(nullptr, bgm_repeat_, reinterpret_cast<POINT*>(&now), 2);
+  const int left = std::max(static_cast<int>(now.left) - 1, GetSystemMetrics(SM_CXEDGE));
+  const int right = std::max(static_cast<int>(now.right), static_cast<int>(parts.rcButton.left));
+  MoveWindow(edit, left, now.top, right - left, now.bottom - now.top, FALSE);
+  SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+  HDC dc = GetDC(edit);
+  if (dc == nullptr) return true;
+  HGDIOBJ old = SelectObject(dc, track_font_);
+  SIZE digits{};
+  GetTextExtentPoint32W(dc, L"8.8", 3, &digits);
+  SelectObject(dc, old);
+  ReleaseDC(edit, dc);
+  // One pixel stays free for the caret after the last digit.
+  return digits.cx + 1 <= right - left;
 }
 
 HWND SettingsDialog::AddText(HWND parent, int id, int x, int y, int width, int height, const char* text,

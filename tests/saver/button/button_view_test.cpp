@@ -1,7 +1,8 @@
 // The GTK view of the button on a private Xvfb: the pixels of a 77 x 25
 // button (frame pieces, gradient, caption), the hover poll's pointer-window
-// query with the pointer moved in and another window moved over it, and
-// pointer input reaching the logic.
+// query with the pointer moved in and another window moved over it,
+// pointer input reaching the logic, and a disabled button out of the focus
+// chain.
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
@@ -176,6 +177,33 @@ TEST_F(ButtonViewTest, PressAndReleaseClickAndTakeFocus) {
   XTestFakeButtonEvent(display_, 3, False, CurrentTime);
   XFlush(display_);
   EXPECT_TRUE(SpinUntil([&] { return clicks_ == 2; }, 2s));
+}
+
+// The file button of the settings dialog: focused, disabled (another kind),
+// enabled again. While disabled, Tab passes it by; the focus it lost is
+// followed, so the next click clicks.
+TEST_F(ButtonViewTest, DisabledButtonTakesNoFocusAndClicksAgainWhenEnabled) {
+  Command& control = button_->control();
+  // The window holds the keyboard focus, as the active window of a desktop.
+  XSetInputFocus(display_, GDK_WINDOW_XID(gtk_widget_get_window(window_)), RevertToParent, CurrentTime);
+  XFlush(display_);
+  gtk_widget_grab_focus(button_->widget());
+  ASSERT_TRUE(SpinUntil([&] { return control.ButtonState() == kStateFocused; }, 2s));
+  control.SetEnabled(false);
+  Spin(50ms);
+  EXPECT_FALSE(gtk_widget_has_focus(button_->widget()));
+  EXPECT_EQ(control.ButtonState(), kStateNormal);
+  for (int i = 0; i < 4; ++i) {
+    gtk_widget_child_focus(window_, GTK_DIR_TAB_FORWARD);
+    EXPECT_FALSE(gtk_widget_has_focus(button_->widget())) << "Tab " << i;
+  }
+  control.SetEnabled(true);
+  MovePointer(40, 20);
+  ASSERT_TRUE(SpinUntil([&] { return control.ButtonState() == kStateHover; }, 2s));
+  XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+  XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+  XFlush(display_);
+  EXPECT_TRUE(SpinUntil([&] { return clicks_ == 1; }, 2s));
 }
 
 }  // namespace

@@ -178,12 +178,46 @@ TEST_F(CommandTest, DisabledButtonIgnoresInputAndShowsGreyedCaption) {
   Down();
   Up();
   Up(kRightButton);
-  button_.UserControl_GotFocus();
-  button_.UserControl_LostFocus();
   PollOutside();
   EXPECT_TRUE(Taken().empty());
   EXPECT_EQ(container_.clicks, 0);
-  EXPECT_EQ(button_.ButtonState(), kStateHover);  // the state stands as it was
+  EXPECT_EQ(button_.ButtonState(), kStateHover);  // the pointer state stands as it was
+}
+
+// The file button of the settings dialog: clicked (focus), disabled by
+// another kind (the focus leaves while it is disabled), enabled again and
+// clicked once more. That second click must click.
+TEST_F(CommandTest, FocusLostWhileDisabledIsFollowedSoTheNextClickCounts) {
+  Initialise();
+  Move();
+  Down();
+  button_.UserControl_GotFocus();
+  Up();
+  PollOutside();
+  ASSERT_EQ(container_.clicks, 1);
+  ASSERT_EQ(button_.ButtonState(), kStateFocused);
+  button_.SetEnabled(false);
+  Taken();
+  button_.UserControl_LostFocus();
+  EXPECT_EQ(button_.ButtonState(), kStateNormal);
+  EXPECT_TRUE(Taken().empty());  // it keeps its Disable look
+  button_.SetEnabled(true);
+  Taken();
+  Move();
+  Down();
+  button_.UserControl_GotFocus();
+  Up();
+  EXPECT_EQ(container_.clicks, 2);
+  EXPECT_EQ(Taken(), (std::vector<Painted>{{P::HighLight, true}, {P::Pressed, true}, {P::Pressed, true},
+                                           {P::HighLightSelect, true}}));
+  // Focus arriving while disabled is followed too, without a paint.
+  button_.SetEnabled(false);
+  Taken();
+  PollOutside();
+  button_.UserControl_LostFocus();
+  button_.UserControl_GotFocus();
+  EXPECT_EQ(button_.ButtonState(), kStateFocused);
+  EXPECT_TRUE(Taken().empty());
 }
 
 TEST_F(CommandTest, EnabledChangeAndResizeRepaintButKeepTheState) {

@@ -2,7 +2,10 @@
 // would: the dialog "<Oruna>" opens, a CD track and a music file are chosen
 // and saved with the exact bytes, cancelling or closing writes nothing, and
 // other instances refuse to start while it is open. A screenshot of the
-// dialog is kept in <build>/artifacts/settings_dialog.png.
+// dialog is checked pixel by pixel against its layout and kept in
+// <build>/artifacts/settings_dialog.png. Under a window manager the frame,
+// not the client area, is what sits centred; the track box's list drops
+// down below the box.
 // GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 // clang-format off
@@ -18,6 +21,8 @@
 #define STB_IMAGE_WRITE_STATIC
 #include <stb_image_write.h>
 
+#include "dialog_picture_checks.h"
+#include "framing_window_manager_x11.h"
 #include "test_support.h"
 #include "x11_test_util.h"
 
@@ -128,13 +133,34 @@ class SettingsDialogEndToEnd : public ::testing::Test {
     EXPECT_EQ(x_.Find(kTitle), 0u);
   }
 
-  void SaveScreenshot() {
-    const std::vector<uint32_t> pixels = x_.Grab(origin_.x, origin_.y, 496, 246);
-    ASSERT_EQ(pixels.size(), 496u * 246u);
+  // The client area as the screen shows it, kept as a PNG file.
+  std::vector<uint32_t> Screenshot() {
+    std::vector<uint32_t> pixels = x_.Grab(origin_.x, origin_.y, 496, 246);
+    EXPECT_EQ(pixels.size(), 496u * 246u);
+    pixels.resize(496u * 246u);
     std::vector<uint8_t> rgb;
     for (uint32_t p : pixels) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
     std::filesystem::create_directories(ORUNA_ARTIFACT_DIR);
     EXPECT_TRUE(stbi_write_png(ORUNA_ARTIFACT_DIR "/settings_dialog.png", 496, 246, 3, rgb.data(), 496 * 3));
+    return pixels;
+  }
+
+  // The top-level windows that are mapped and bypass any window manager:
+  // menus and drop-down lists.
+  std::vector<XWindowAttributes> PopUps() {
+    std::vector<XWindowAttributes> found;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(x_.get(), DefaultRootWindow(x_.get()), &root, &parent, &children, &count) == 0) return found;
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attributes{};
+      if (XGetWindowAttributes(x_.get(), children[i], &attributes) != 0 && attributes.override_redirect &&
+          attributes.map_state == IsViewable && attributes.x + attributes.width > 0 &&
+          attributes.y + attributes.height > 0)
+        found.push_back(attributes);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
   }
 
   test::XvfbServer xvfb_;
@@ -155,10 +181,77 @@ TEST_F(SettingsDialogEndToEnd, SavesTheCdTrackTypedIntoTheTrackBox) {
   Click(kTrackText);
   Type("7.6");
   MoveTo(kSetButton);  // hovered, as the picture shows it
-  SaveScreenshot();
+  const std::vector<uint32_t> picture = Screenshot();
+  const test::ClientPixel at = [&](int x, int y) { return picture[static_cast<size_t>(y) * 496 + x]; };
+  test::ExpectBackground(at);
+  test::ExpectPanelStrip(at);
+  test::ExpectHeadingFrame(at);
+  test::ExpectSelectionBox(at, 56, true);  // audio CD
+  test::ExpectSelectionBox(at, 76, false);
+  test::ExpectSelectionBox(at, 96, false);
+  test::ExpectButton(at, 12 + 28, 16 + 116, 41, 21, ButtonPicture::Disable, false, "file button, disabled");
+  test::ExpectButton(at, 324, 200, 77, 25, ButtonPicture::HighLight, true, "set button, hovered");
+  test::ExpectButton(at, 404, 200, 77, 25, ButtonPicture::Normal, false, "cancel button");
+  // The track box (112, 52, 41 x 20 on the panel) left of its arrow.
+  test::ExpectTrackTextShown(at, 12 + 113, 12 + 140, 16 + 53, 16 + 70);
   Click(kSetButton);
   ExpectDialogEnds();
   EXPECT_EQ(ReadText(ini_), "[Section]\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 8\r\nBGMﾌｧｲﾙ=\r\n");
+}
+
+TEST_F(SettingsDialogEndToEnd, TrackListDropsDownBelowTheBoxAndScrolls) {
+  WriteText(ini_, "[Section]\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 12\r\n");
+  OpenDialog();
+  ASSERT_TRUE(PopUps().empty());
+  constexpr Point kArrow{12 + 112 + 35, 16 + 52 + 10};
+  Click(kArrow);
+  ASSERT_TRUE(test::WaitUntil([&] { return !PopUps().empty(); }, kEndTimeout));
+  test::SleepMs(300);
+  const XWindowAttributes list = PopUps().front();
+  // Below the box, from its left edge, a list of a few rows, not the screen.
+  EXPECT_EQ(list.y, origin_.y + 16 + 52 + 20);
+  EXPECT_NEAR(list.x, origin_.x + 12 + 112, 2);
+  EXPECT_GE(list.height, 80);
+  EXPECT_LE(list.height, 200);
+  EXPECT_LE(list.width, 80);
+  x_.TapKey("Escape");
+  EXPECT_TRUE(test::WaitUntil([&] { return PopUps().empty(); }, kEndTimeout));
+  // Its first entry, the blank one, empties the box: saved as 0.
+  Click(kArrow);
+  ASSERT_TRUE(test::WaitUntil([&] { return !PopUps().empty(); }, kEndTimeout));
+  test::SleepMs(300);
+  Click({list.x - origin_.x + 10, list.y - origin_.y + 5});
+  EXPECT_TRUE(test::WaitUntil([&] { return PopUps().empty(); }, kEndTimeout));
+  Click(kSetButton);
+  ExpectDialogEnds();
+  EXPECT_EQ(ReadText(ini_), "[Section]\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=\r\n");
+}
+
+// A window manager frames the dialog 4 pixels wide with a 24-pixel title
+// bar: 504 x 274 outside, centred across the 1024 x 768 screen with a third
+// of the free height above.
+TEST_F(SettingsDialogEndToEnd, PlacesTheFramedWindowByItsOuterSize) {
+  test::FramingWindowManager manager({4, 24, 4, 4});
+  ASSERT_TRUE(manager.ok());
+  OpenDialog();
+  Window root = 0, frame = 0, *children = nullptr;
+  unsigned count = 0;
+  ASSERT_NE(XQueryTree(x_.get(), window_, &root, &frame, &children, &count), 0);
+  if (children != nullptr) XFree(children);
+  ASSERT_NE(frame, root);
+  EXPECT_TRUE(test::WaitUntil([&] {
+    XWindowAttributes outer{};
+    return XGetWindowAttributes(x_.get(), frame, &outer) != 0 && outer.x == (1024 - 504) / 2 &&
+           outer.y == (768 - 274) / 3;
+  }, kEndTimeout));
+  XWindowAttributes outer{};
+  XGetWindowAttributes(x_.get(), frame, &outer);
+  EXPECT_EQ(outer.width, 504);
+  EXPECT_EQ(outer.height, 274);
+  EXPECT_EQ(outer.x, 260);
+  EXPECT_EQ(outer.y, 164);
+  Click(kCancelButton);
+  ExpectDialogEnds();
 }
 
 TEST_F(SettingsDialogEndToEnd, ChoosesAMusicFileThroughTheChooser) {

@@ -4,8 +4,8 @@
 // program: the dialog "<Oruna>" and its controls, the kinds picked by box
 // and caption, the exact bytes that "設定" writes, the file chooser,
 // "ｷｬﾝｾﾙ" and closing writing nothing, and other instances refused while it
-// is open. A screenshot of the dialog is kept as
-// <build>/artifacts/settings_dialog_windows.png.
+// is open. A screenshot of the dialog is checked pixel by pixel against its
+// layout and kept as <build>/artifacts/settings_dialog_windows.png.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 #include <stb_image_write.h>
 
 #include "dialog_controls_win32.h"
+#include "dialog_picture_checks.h"
 #include "test_support.h"
 #include "wide_text_win32.h"
 #include "wine_test_util.h"
@@ -139,33 +140,36 @@ class SettingsDialogWindows : public ::testing::Test {
     EXPECT_EQ(FindWindowA(nullptr, kTitle), nullptr);
   }
 
-  void SaveScreenshot() {
-    RECT r{};
-    GetWindowRect(dialog_, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
+  // The client area as the screen shows it, kept as a PNG file.
+  std::vector<uint32_t> Screenshot() {
+    POINT origin{0, 0};
+    ClientToScreen(dialog_, &origin);
+    const int width = test::kClientWidth, height = test::kClientHeight;
     BITMAPINFO info{};
     info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(bitmap, nullptr);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::vector<uint8_t> rgb;
-    for (int i = 0; i < width * height; ++i) {
-      const uint32_t p = static_cast<const uint32_t*>(bits)[i];
-      rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (bitmap != nullptr) {
+      HGDIOBJ old = SelectObject(memory, bitmap);
+      BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+      GdiFlush();
+      for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<const uint32_t*>(bits)[i] & 0xFFFFFFu;
+      SelectObject(memory, old);
+      DeleteObject(bitmap);
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    EXPECT_NE(bitmap, nullptr);
+    std::vector<uint8_t> rgb;
+    for (uint32_t p : pixels) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
     const std::string folder = test::WindowsPathOfUnix(ORUNA_ARTIFACT_DIR);
     test::MakeFolder(folder);
     EXPECT_TRUE(stbi_write_png((folder + "\\settings_dialog_windows.png").c_str(), width, height, 3, rgb.data(),
                                width * 3));
+    return pixels;
   }
 
   test::TempDir dir_;
@@ -246,20 +250,68 @@ TEST_F(SettingsDialogWindows, BoxesAndCaptionsPickTheKindAndSetWritesItInCodePag
   EXPECT_FALSE(Enabled(kIdFileButton));
   EXPECT_TRUE(BoxShowsFilled(1));
 
-  // A track typed into the box.
+  // A track typed into the box shows whole, and is saved rounded.
   HWND repeat = Item(kIdRepeat);
   RECT field{};
   GetWindowRect(repeat, &field);
   Click(POINT{field.left + 8, (field.top + field.bottom) / 2});
-  TypeText(L"12");
-  ASSERT_TRUE(WaitFor([&] { return WindowText(repeat) == "12"; }, 5s)) << WindowText(repeat);
+  TypeText(L"7.6");
+  ASSERT_TRUE(WaitFor([&] { return WindowText(repeat) == "7.6"; }, 5s)) << WindowText(repeat);
   MoveTo(CentreOf(Item(kIdSet)));  // hovered, as the picture shows it
   Pause(300ms);
-  SaveScreenshot();
+  const std::vector<uint32_t> picture = Screenshot();
+  const test::ClientPixel at = [&](int x, int y) { return picture[static_cast<size_t>(y) * 496 + x]; };
+  test::ExpectBackground(at);
+  test::ExpectPanelStrip(at);
+  test::ExpectHeadingFrame(at);
+  test::ExpectSelectionBox(at, 56, true);  // audio CD
+  test::ExpectSelectionBox(at, 76, false);
+  test::ExpectSelectionBox(at, 96, false);
+  test::ExpectButton(at, 12 + 28, 16 + 116, 41, 21, ButtonPicture::Disable, false, "file button, disabled");
+  test::ExpectButton(at, 324, 200, 77, 25, ButtonPicture::HighLight, true, "set button, hovered");
+  test::ExpectButton(at, 404, 200, 77, 25, ButtonPicture::Normal, false, "cancel button");
+  // The box's text field, left of its arrow.
+  HWND edit = FindWindowExW(repeat, nullptr, L"Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  RECT text_field{};
+  GetWindowRect(edit, &text_field);
+  POINT client{0, 0};
+  ClientToScreen(dialog_, &client);
+  SCOPED_TRACE("text field " + std::to_string(text_field.left - client.x) + "," +
+               std::to_string(text_field.top - client.y) + " to " + std::to_string(text_field.right - client.x) +
+               "," + std::to_string(text_field.bottom - client.y));
+  test::ExpectTrackTextShown(at, text_field.left - client.x, text_field.right - client.x - 1, text_field.top - client.y,
+                             text_field.bottom - client.y - 1);
   EXPECT_FALSE(test::PathExists(ini_));  // nothing written before "設定"
   Click(Item(kIdSet));
   ExpectDialogEnds();
-  EXPECT_EQ(test::ReadBytes(ini_), Settings(" 1", " 12", ""));
+  EXPECT_EQ(test::ReadBytes(ini_), Settings(" 1", " 8", ""));
+}
+
+// "..." clicked (the chooser opens and is cancelled, the button keeps the
+// focus), then another kind and the music file again: the next click on
+// "..." opens the chooser, although the button lost the focus while it was
+// disabled.
+TEST_F(SettingsDialogWindows, FileButtonOpensTheChooserAgainAfterTheKindWasSwitched) {
+  const std::string chooser_title = AnsiFromUtf8("ﾌｧｲﾙを開く");
+  ASSERT_TRUE(test::WriteBytes(dir_.path() + "\\old.wav", "x"));
+  ASSERT_TRUE(test::WriteBytes(ini_, Settings(" 2", " 0", AnsiFromUtf8(dir_.path() + "\\old.wav"))));
+  OpenDialog();
+  for (int round = 0; round < 2; ++round) {
+    Click(Item(kIdFileButton));
+    HWND chooser = WaitForWindow(chooser_title.c_str(), 20s);
+    ASSERT_NE(chooser, nullptr) << "no file chooser in round " << round;
+    Pause(300ms);
+    PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindow(chooser) == FALSE; }, 10s));
+    Pause(300ms);
+    Click(Item(kIdKindCaption + 0));
+    ASSERT_FALSE(Enabled(kIdFileButton));
+    Click(Item(kIdKindCaption + 2));
+    ASSERT_TRUE(Enabled(kIdFileButton));
+  }
+  Click(Item(kIdCancel));
+  ExpectDialogEnds();
 }
 
 TEST_F(SettingsDialogWindows, FileChooserStartsInTheFoldersOfTheLastFileAndItsChoiceIsSaved) {
