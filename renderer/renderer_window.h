@@ -14,8 +14,9 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
 // set-up.
 void DestroyRendererWindow();
 
-// Draws and presents frames without waiting until Escape or a close request;
-// returns the exit code.
+// Draws and presents frames until Escape or a close request, paced to the
+// display's refresh where the swap does not wait for it, and sleeping until
+// the next event while the window is inactive; returns the exit code.
 int RunRendererLoop();
 
 // The loop's state, visible for tests.

@@ -1,9 +1,13 @@
 // Renderer window on Linux/X11 through SDL2: display-mode change with a silent
-// windowed fallback, the GL context, the never-waiting draw loop with its
-// 256-entry key table and active flag, and the ordered teardown.
+// windowed fallback, the GL context, the draw loop (paced to the display
+// where the swap does not wait, sleeping while the window is inactive) with
+// its 256-entry key table and active flag, and the ordered teardown.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
+#include "frame_pacer.h"
 #include "loaded_modules.h"
+#include "message_box_sdl.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -55,7 +59,8 @@ void ResizeToDrawable() {
 
 void HandleWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
-    case SDL_WINDOWEVENT_MINIMIZED: g.active = false; break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN: g.active = false; break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_SHOWN: g.active = true; break;
@@ -79,6 +84,47 @@ bool HandleEvent(const SDL_Event& e) {
       return true;
     default: return true;
   }
+}
+
+// SDL applies a full-screen mode only when the window is shown; on a hidden
+// window it merely stores the request. So the mode is checked once shown: a
+// display that refused it leaves another mode, or a window of another size.
+bool FullscreenModeHolds(int width, int height) {
+  SDL_DisplayMode current{};
+  const int display = SDL_GetWindowDisplayIndex(g.window);
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &current) != 0) return false;
+  int w = 0, h = 0;
+  SDL_GetWindowSize(g.window, &w, &h);
+  return current.w == width && current.h == height && w == width && h == height;
+}
+
+// The windowed fallback after a refusal that came only at showing time: the
+// same window, out of full screen, with the requested client size at the
+// screen's top-left corner, and the cursor shown again.
+void FallBackToWindow(int width, int height) {
+  g.fullscreen = false;
+  SDL_ShowCursor(SDL_ENABLE);
+  SDL_SetWindowFullscreen(g.window, 0);
+  SDL_SetWindowSize(g.window, width, height);
+  SDL_SetWindowPosition(g.window, 0, 0);
+}
+
+// The display's refresh rate, 0 when it is not known.
+int RefreshRate() {
+  SDL_DisplayMode mode{};
+  const int display = SDL_GetWindowDisplayIndex(g.window);
+  if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
+// Unmaps the window behind SDL's back; SDL, asking the server, then treats it
+// as not shown.
+void UnmapWindow() {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(g.window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  XUnmapWindow(info.info.x11.display, info.info.x11.window);
+  XSync(info.info.x11.display, False);
 }
 
 bool CreateContext() {
@@ -116,10 +162,12 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   g.video_started = true;
   SetGlAttributes(bits);
   g.window = CreateWindowForMode(title, width, height);
+  SetMessageBoxOwner(g.window);  // bad bitmaps are reported in front of it
   if (g.window != nullptr && CreateContext()) {
     if (g.fullscreen) SDL_ShowCursor(SDL_DISABLE);
     SDL_ShowWindow(g.window);
     SDL_RaiseWindow(g.window);
+    if (g.fullscreen && !FullscreenModeHolds(width, height)) FallBackToWindow(width, height);
     ResizeToDrawable();
     if (InitScene()) return true;
   }
@@ -129,7 +177,12 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
 
 void DestroyRendererWindow() {
   if (g.fullscreen && g.window != nullptr) {
-    SDL_SetWindowFullscreen(g.window, 0);  // back to the desktop's own mode
+    // Back to the desktop's own mode. The window is unmapped first: on a
+    // mapped window SDL waits up to 100 ms for a window manager to answer the
+    // end of full screen (an answer that never comes without one), and the
+    // window is going anyway.
+    UnmapWindow();
+    SDL_SetWindowFullscreen(g.window, 0);
     SDL_ShowCursor(SDL_ENABLE);
   }
   if (g.context != nullptr) {
@@ -138,6 +191,7 @@ void DestroyRendererWindow() {
     g.context = nullptr;
   }
   if (g.window != nullptr) {
+    SetMessageBoxOwner(nullptr);
     SDL_DestroyWindow(g.window);
     g.window = nullptr;
   }
@@ -148,16 +202,28 @@ void DestroyRendererWindow() {
 }
 
 int RunRendererLoop() {
+  FramePacer pacer(RefreshRate());
   for (;;) {
     SDL_Event event;
     if (SDL_PollEvent(&event)) {
       if (!HandleEvent(event)) return 0;
       continue;
     }
-    if (g.active) DrawFrame();
-    // Checked on every idle pass, so Escape works even while minimised.
+    // Checked on every idle pass, so Escape works even while minimised; and
+    // before drawing, so that the user does not wait for a frame nobody sees.
     if (g.keys[kEscape] || g.escape_pressed) return 0;
+    if (!g.active) {
+      SDL_WaitEvent(nullptr);  // nothing to show: sleep until something happens
+      continue;
+    }
+    const auto start = FramePacer::Clock::now();
+    if (const int wait_ms = WaitMilliseconds(pacer.TimeToNextFrame(start)); wait_ms > 0) {
+      SDL_WaitEventTimeout(nullptr, wait_ms);  // events (Escape) still end the wait
+      continue;
+    }
+    DrawFrame();
     SDL_GL_SwapWindow(g.window);
+    pacer.FrameDone(start, FramePacer::Clock::now());
   }
 }
 

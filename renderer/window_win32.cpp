@@ -1,7 +1,13 @@
 // Renderer window on Windows: the "OpenGL" window class, the full-screen
 // display mode with its silent windowed fallback, the WGL context, the
-// PeekMessage loop with its 256-entry key table and the ordered teardown.
-#include "gl_include.h"
+// PeekMessage loop (paced to the display where the swap does not wait,
+// sleeping while the window is minimised) with its 256-entry key table and
+// the ordered teardown.
+#include "gl_include.h"  // <windows.h> before everything else
+
+#include <mmsystem.h>
+
+#include "frame_pacer.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -66,7 +72,12 @@ bool RegisterRendererClass() {
 void RequestDisplayMode(int width, int height, int bits) {
   DEVMODEA mode;
   ZeroMemory(&mode, sizeof(mode));
-  mode.dmSize = sizeof(mode);  // 148 bytes, the ANSI form
+  // dmSize tells Windows which form of the structure it gets. For the
+  // Windows versions this build targets, the ANSI form ends with the two
+  // panning fields and is 156 bytes (148 without them, the older form, which
+  // Windows accepts too).
+  static_assert(sizeof(DEVMODEA) == 156, "the ANSI DEVMODE with its panning fields");
+  mode.dmSize = sizeof(mode);
   mode.dmPelsWidth = static_cast<DWORD>(width);
   mode.dmPelsHeight = static_cast<DWORD>(height);
   mode.dmBitsPerPel = static_cast<DWORD>(bits);
@@ -159,7 +170,22 @@ void DestroyRendererWindow() {
   UnregisterClassA(kClassName, g.instance);
 }
 
+// The display's refresh rate, 0 when it is not known (1 means "the
+// hardware's default" and tells nothing either).
+int RefreshRate() {
+  const int hz = GetDeviceCaps(g.dc, VREFRESH);
+  return hz > 1 ? hz : 0;
+}
+
+// Sleeps until a message arrives or `ms` pass (forever for INFINITE), also
+// for messages already in the queue that an earlier look saw.
+void WaitForMessage(DWORD ms) { MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE); }
+
 int RunRendererLoop() {
+  // Waits of a few milliseconds need a finer system timer than the default
+  // 15.6 ms tick; it is given back when the loop ends.
+  timeBeginPeriod(1);
+  FramePacer pacer(RefreshRate());
   MSG msg{};
   for (;;) {
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -168,11 +194,23 @@ int RunRendererLoop() {
       DispatchMessageA(&msg);
       continue;
     }
-    if (g.active) DrawFrame();
-    // Checked on every idle pass, so Escape works even while minimised.
+    // Checked on every idle pass, so Escape works even while minimised; and
+    // before drawing, so that the user does not wait for a frame nobody sees.
     if (g.keys[VK_ESCAPE] || g.escape_pressed) break;
+    if (!g.active) {
+      WaitForMessage(INFINITE);  // nothing to show: sleep until something happens
+      continue;
+    }
+    const auto start = FramePacer::Clock::now();
+    if (const int wait_ms = WaitMilliseconds(pacer.TimeToNextFrame(start)); wait_ms > 0) {
+      WaitForMessage(static_cast<DWORD>(wait_ms));  // messages (Escape) still end the wait
+      continue;
+    }
+    DrawFrame();
     SwapBuffers(g.dc);
+    pacer.FrameDone(start, FramePacer::Clock::now());
   }
+  timeEndPeriod(1);
   return static_cast<int>(msg.wParam);
 }
 
