@@ -98,8 +98,15 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
 }  // namespace
 
 std::string SaveFailedMessage(const std::string& reason) {
-  if (reason.empty()) return "設定を保存できませんでした。";
-  return "設定を保存できませんでした（" + reason + "）。";
+  // The system's text may end a sentence of its own; inside the brackets
+  // its full stop would stand next to the sentence's own.
+  std::string_view cause = reason;
+  for (std::string_view stop : {"。", "."}) {
+    if (cause.size() >= stop.size() && cause.substr(cause.size() - stop.size()) == stop)
+      cause.remove_suffix(stop.size());
+  }
+  if (cause.empty()) return "設定を保存できませんでした。";
+  return "設定を保存できませんでした（" + std::string(cause) + "）。";
 }
 
 KindControls ControlsForKind(int kind) {

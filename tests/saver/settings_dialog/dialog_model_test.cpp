@@ -3,10 +3,12 @@
 // pattern, placement, background and tiling; a save that fails leaves the
 // file as it was and says why.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -129,6 +131,7 @@ TEST_F(DialogSave, NothingIsWrittenUntilSave) {
   EXPECT_EQ(ReadText(Path()), "[Section]\r\nBGM区分= 0\r\nBGMﾘﾋﾟｰﾄ= 5\r\nBGMﾌｧｲﾙ=/other/b.wav\r\n");
 }
 
+#ifndef _WIN32  // the saving cases run on Linux only
 // The save runs in a child whose files may grow to `limit` bytes only (a
 // full disk as the write sees it); returns the reason the child's save gave,
 // or "saved" when it worked.
@@ -180,20 +183,26 @@ TEST_F(DialogSave, AWriteFailingPartWayLeavesTheOldFileAndSaysWhy) {
                                   "\r\n[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=/music/new.mp3\r\n");
 }
 
+#endif
+
 TEST_F(DialogSave, AFolderThatCannotHoldTheFileFailsTheSave) {
   // The settings folder's name is taken by a plain file.
-  ASSERT_TRUE(test::WriteFileBytes(dir_.path() + "/blocker", {'x'}));
+  const std::string blocker = dir_.path() + "/blocker", file = blocker + "/Oruna.ini";
+  ASSERT_TRUE(test::WriteFileBytes(blocker, {'x'}));
   Settings s;
   s.kind = 1;
-  const WriteOutcome outcome = s.Model().Save(dir_.path() + "/blocker/Oruna.ini");
+  const WriteOutcome outcome = s.Model().Save(file);
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.reason, "Not a directory");
-  EXPECT_EQ(ReadText(dir_.path() + "/blocker"), "x");
+  EXPECT_EQ(ReadText(blocker), "x");
 }
 
 TEST(DialogSaveMessage, OneSentenceWithTheSystemsReason) {
   EXPECT_EQ(SaveFailedMessage("No space left on device"), "設定を保存できませんでした（No space left on device）。");
   EXPECT_EQ(SaveFailedMessage(""), "設定を保存できませんでした。");
+  // The reason's own full stop is dropped inside the brackets.
+  EXPECT_EQ(SaveFailedMessage("パスが見つかりません。"), "設定を保存できませんでした（パスが見つかりません）。");
+  EXPECT_EQ(SaveFailedMessage("Access is denied."), "設定を保存できませんでした（Access is denied）。");
 }
 
 TEST(DialogFile, ChosenFileBecomesTheFileAndItsFolderTheNextStart) {
