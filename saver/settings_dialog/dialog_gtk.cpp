@@ -444,9 +444,8 @@ void SettingsDialog::Cmd_Set_Click() {
 }
 
 void SettingsDialog::ShowSaveFailed(const std::string& reason) {
-  GtkWidget* message = gtk_message_dialog_new(GTK_WINDOW(window_),
-                                              static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                              GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
+  const auto flags = static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT);
+  GtkWidget* message = gtk_message_dialog_new(GTK_WINDOW(window_), flags, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
                                               SaveFailedMessage(reason).c_str());
   // Not "<Oruna>": that caption is what other instances look for.
   gtk_window_set_title(GTK_WINDOW(message), kMessageTitle);

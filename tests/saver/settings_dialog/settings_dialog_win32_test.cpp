@@ -4,8 +4,9 @@
 // program: the dialog "<Oruna>" and its controls, the kinds picked by box
 // and caption, the exact bytes that "設定" writes, the file chooser,
 // "ｷｬﾝｾﾙ" and closing writing nothing, a save that cannot be written reported
-// with the dialog left open, and other instances refused while it is open. A screenshot of the dialog is checked pixel by pixel against its
-// layout and kept as <build>/artifacts/settings_dialog_windows.png.
+// with the dialog left open, and other instances refused while it is open.
+// A screenshot of the dialog is checked pixel by pixel against its layout
+// and kept as <build>/artifacts/settings_dialog_windows.png.
 #include <windows.h>
 
 #include <gtest/gtest.h>
