@@ -43,28 +43,42 @@ std::string IniReadIn(const std::string& section, const std::string& key, const 
   return FromCodePage(bytes, charset);
 }
 
-void IniWriteIn(const std::string& section, const std::string& key, const std::string& value,
-                const std::string& file, const std::string& charset) {
+WriteOutcome IniWriteKeysIn(const std::string& section, const IniKeyValues& keys, const std::string& file,
+                            const std::string& charset) {
   std::string text;
-  const FileRead read = ReadTextFile(file, text);
-  if (read == FileRead::Failed) return;  // never replace a file whose contents are unknown
+  std::string reason;
+  const FileRead read = ReadTextFile(file, text, &reason);
+  // Never replace a file whose contents are unknown.
+  if (read == FileRead::Failed) return {false, reason};
   const std::string section_bytes = ToCodePage(section, charset);
-  const std::string key_bytes = ToCodePage(key, charset);
-  const std::string value_bytes = ToCodePage(value, charset);
-  const std::optional<std::string> updated =
-      IniSetValue(text, NameMatch(section, charset), NameMatch(key, charset),
-                  IniAssignment{section_bytes, key_bytes, value_bytes});
-  if (!updated || (read == FileRead::Ok && *updated == text)) return;
-  ReplaceTextFile(file, *updated);
+  std::string updated = text;
+  for (const auto& [key, value] : keys) {
+    const std::string key_bytes = ToCodePage(key, charset);
+    const std::string value_bytes = ToCodePage(value, charset);
+    if (std::optional<std::string> next = IniSetValue(updated, NameMatch(section, charset), NameMatch(key, charset),
+                                                      IniAssignment{section_bytes, key_bytes, value_bytes}))
+      updated = std::move(*next);
+  }
+  if (updated == text) return {};  // nothing changes (or nothing storable for a missing file)
+  return ReplaceTextFile(file, updated);
+}
+
+WriteOutcome IniWriteIn(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& file, const std::string& charset) {
+  return IniWriteKeysIn(section, {{key, value}}, file, charset);
 }
 
 std::string INI_Read(const std::string& section, const std::string& key, const std::string& file) {
   return IniReadIn(section, key, file, SettingsFileCharset(), kIniReplyBufferBytes);
 }
 
-void INI_Write(const std::string& section, const std::string& key, const std::string& value,
-               const std::string& file) {
-  IniWriteIn(section, key, value, file, SettingsFileCharset());
+WriteOutcome INI_Write(const std::string& section, const std::string& key, const std::string& value,
+                       const std::string& file) {
+  return IniWriteIn(section, key, value, file, SettingsFileCharset());
+}
+
+WriteOutcome INI_WriteKeys(const std::string& section, const IniKeyValues& keys, const std::string& file) {
+  return IniWriteKeysIn(section, keys, file, SettingsFileCharset());
 }
 
 void LoadSettingsFrom(const std::string& file, const std::string& program_folder, const std::string& charset) {

@@ -3,6 +3,8 @@
 // memory; the file holds it in its own charset (the locale's, or CP932).
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ini_number.h"  // FormatIniNumber: the form in which numbers are saved
 
@@ -11,9 +13,23 @@ namespace oruna {
 // Reads one value ("" when the file, section or key is missing).
 std::string INI_Read(const std::string& section, const std::string& key, const std::string& file);
 
+// Whether a write reached the file and, when it did not, the system's own
+// words for why (such as the text for a full disk).
+struct WriteOutcome {
+  bool ok = true;
+  std::string reason;
+};
+
 // Writes one value, keeping every other line; creates file and section.
-void INI_Write(const std::string& section, const std::string& key, const std::string& value,
-               const std::string& file);
+WriteOutcome INI_Write(const std::string& section, const std::string& key, const std::string& value,
+                       const std::string& file);
+
+// Writes several keys of one section, in the order given, with a single
+// replacement of the file: a write that fails leaves the file exactly as it
+// was, never with some of the keys new and some old. A key whose name or
+// value cannot be stored (a line break in it) is left as it was.
+using IniKeyValues = std::vector<std::pair<std::string, std::string>>;
+WriteOutcome INI_WriteKeys(const std::string& section, const IniKeyValues& keys, const std::string& file);
 
 // Loads BGM_Kind, BGM_Track, BGM_File and BGM_Dir from the settings file.
 void INI_Load();

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings_file.h"
+
 namespace oruna {
 
 // Size of a read's reply buffer in bytes of the file's charset, the closing
@@ -16,8 +18,10 @@ extern const size_t kIniReplyBufferBytes;
 // INI_Read and INI_Write with the file's charset and the reply size given.
 std::string IniReadIn(const std::string& section, const std::string& key, const std::string& file,
                       const std::string& charset, size_t reply_bytes);
-void IniWriteIn(const std::string& section, const std::string& key, const std::string& value,
-                const std::string& file, const std::string& charset);
+WriteOutcome IniWriteIn(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& file, const std::string& charset);
+WriteOutcome IniWriteKeysIn(const std::string& section, const IniKeyValues& keys, const std::string& file,
+                            const std::string& charset);
 
 // INI_Load from the given file, with the given program folder for BGM_Dir.
 void LoadSettingsFrom(const std::string& file, const std::string& program_folder, const std::string& charset);
@@ -47,11 +51,12 @@ SettingsFiles FindSettingsFiles(const std::string& program_folder);
 // The user's own settings file ("" when the user has no home folder).
 std::string UserSettingsFile();
 
-// Whole-file access of the platform part.
+// Whole-file access of the platform part. A failed read says why in
+// `reason` when one is given.
 enum class FileRead { Ok, Missing, Failed };
-FileRead ReadTextFile(const std::string& path, std::string& text);
-// Replaces the file's contents at once (a crash leaves the old or the new
-// file, never half of one); false when it could not.
-bool ReplaceTextFile(const std::string& path, const std::string& text);
+FileRead ReadTextFile(const std::string& path, std::string& text, std::string* reason = nullptr);
+// Replaces the file's contents at once (a crash or a failed write leaves the
+// old or the new file, never half of one).
+WriteOutcome ReplaceTextFile(const std::string& path, const std::string& text);
 
 }  // namespace oruna

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "settings_file.h"
@@ -60,12 +61,19 @@ void MakeFolders(const std::string& folder) {
   mkdir(folder.c_str(), 0700);
 }
 
+// The system's words for an error number, in the user's language.
+std::string ErrorText(int error) { return std::strerror(error); }
+
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = ENOSPC;  // no progress and no error: the disk takes no more
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;
@@ -116,34 +124,43 @@ SettingsFiles FindSettingsFiles(const std::string& program_folder) {
                              !user_file.empty() && File_Exists(user_file));
 }
 
-FileRead ReadTextFile(const std::string& path, std::string& text) {
+FileRead ReadTextFile(const std::string& path, std::string& text, std::string* reason) {
   text.clear();
+  auto fail = [&](int error) {
+    if (reason != nullptr) *reason = ErrorText(error);
+    return FileRead::Failed;
+  };
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed;
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : fail(errno);
   struct stat info;
-  FileRead result = FileRead::Ok;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kLargestSettingsFile) {
-    result = FileRead::Failed;
+  int error = 0;
+  if (fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  } else if (info.st_size > kLargestSettingsFile) {
+    error = EFBIG;
   } else {
     char buffer[8192];
     for (;;) {
       const ssize_t n = read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) result = FileRead::Failed;
+      if (n < 0) error = errno;
       if (n <= 0) break;
       text.append(buffer, static_cast<size_t>(n));
       if (text.size() > static_cast<size_t>(kLargestSettingsFile)) {
-        result = FileRead::Failed;
+        error = EFBIG;
         break;
       }
     }
   }
   close(fd);
-  if (result != FileRead::Ok) text.clear();
-  return result;
+  if (error == 0) return FileRead::Ok;
+  text.clear();
+  return fail(error);
 }
 
-bool ReplaceTextFile(const std::string& path, const std::string& text) {
+WriteOutcome ReplaceTextFile(const std::string& path, const std::string& text) {
   // Write through a link to the file it names, so the link stays a link.
   std::string target = path;
   if (char* resolved = realpath(path.c_str(), nullptr)) {
@@ -153,20 +170,22 @@ bool ReplaceTextFile(const std::string& path, const std::string& text) {
   struct stat old_info;
   const bool existed = stat(target.c_str(), &old_info) == 0;
   // A read-only file stays as it is, as a write into it in place would fail.
-  if (existed && access(target.c_str(), W_OK) != 0) return false;
+  if (existed && access(target.c_str(), W_OK) != 0) return {false, ErrorText(errno)};
   MakeFolders(PosixFolderOf(target));
 
   const std::string temp = target + ".tmp-" + std::to_string(getpid());
   unlink(temp.c_str());  // a leftover of a crashed earlier write
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, text);
-  if (ok && existed) fchmod(fd, old_info.st_mode & 07777);
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  if (fd < 0) return {false, ErrorText(errno)};
+  // The first error is the one the user hears of; later steps only clean up.
+  int error = WriteAll(fd, text) ? 0 : errno;
+  if (error == 0 && existed) fchmod(fd, old_info.st_mode & 07777);
+  if (error == 0 && fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error == 0) return {};
+  unlink(temp.c_str());
+  return {false, ErrorText(error)};
 }
 
 }  // namespace oruna

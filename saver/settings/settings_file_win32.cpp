@@ -64,12 +64,31 @@ void MakeFolders(const std::string& folder) {
   CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr);
 }
 
+// The system's words for an error code, in the user's language, without
+// the line break that ends them.
+std::string ErrorText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = n > 0 && buffer != nullptr ? std::wstring(buffer, n) : std::wstring();
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+    text.pop_back();
+  if (text.empty()) return "error " + std::to_string(error);
+  return Utf8FromWide(text);
+}
+
 bool WriteAll(HANDLE file, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(text.size() - done);
-    if (!::WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    if (!::WriteFile(file, text.data() + done, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_DISK_FULL);  // no progress and no error: the disk takes no more
+      return false;
+    }
     done += written;
   }
   return true;
@@ -118,50 +137,61 @@ SettingsFiles FindSettingsFiles(const std::string& program_folder) {
                              !user_file.empty() && File_Exists(user_file));
 }
 
-FileRead ReadTextFile(const std::string& path, std::string& text) {
+FileRead ReadTextFile(const std::string& path, std::string& text, std::string* reason) {
   text.clear();
   if (!Exists(path)) return FileRead::Missing;
+  DWORD error = ERROR_SUCCESS;
   HANDLE file = OpenExistingFile(path, GENERIC_READ);
-  if (file == INVALID_HANDLE_VALUE) return FileRead::Failed;
-  FileRead result = FileRead::Ok;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart > kLargestSettingsFile) {
-    result = FileRead::Failed;
+  if (file == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    if (error == ERROR_SUCCESS) error = ERROR_ACCESS_DENIED;  // a folder or a device
   } else {
-    text.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!text.empty() && (!ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr) ||
-                          read != text.size())) {
-      result = FileRead::Failed;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+      error = GetLastError();
+    } else if (size.QuadPart > kLargestSettingsFile) {
+      error = ERROR_FILE_TOO_LARGE;
+    } else {
+      text.resize(static_cast<size_t>(size.QuadPart));
+      DWORD read = 0;
+      if (!text.empty() && !ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+        error = GetLastError();
+      else if (read != text.size())
+        error = ERROR_HANDLE_EOF;
     }
+    CloseHandle(file);
   }
-  CloseHandle(file);
-  if (result != FileRead::Ok) text.clear();
-  return result;
+  if (error == ERROR_SUCCESS) return FileRead::Ok;
+  text.clear();
+  if (reason != nullptr) *reason = ErrorText(error);
+  return FileRead::Failed;
 }
 
-bool ReplaceTextFile(const std::string& path, const std::string& text) {
+WriteOutcome ReplaceTextFile(const std::string& path, const std::string& text) {
   const std::wstring target = WideFromUtf8(path);
   const DWORD old_attributes = GetFileAttributesW(target.c_str());
   const bool existed = old_attributes != INVALID_FILE_ATTRIBUTES;
   // A read-only file stays as it is, as a write into it in place would fail.
-  if (existed && !CanWrite(path)) return false;
+  if (existed && !CanWrite(path)) return {false, ErrorText(ERROR_ACCESS_DENIED)};
   MakeFolders(WindowsFolderOf(path));
 
   const std::wstring temp = WideFromUtf8(path + ".tmp-" + std::to_string(GetCurrentProcessId()));
   DeleteFileW(temp.c_str());  // a leftover of a crashed earlier write
   HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, text) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  ok = ok && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) {
+  if (file == INVALID_HANDLE_VALUE) return {false, ErrorText(GetLastError())};
+  // The first error is the one the user hears of; later steps only clean up.
+  DWORD error = WriteAll(file, text) && FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+  if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+  if (error == ERROR_SUCCESS &&
+      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error = GetLastError();
+  if (error != ERROR_SUCCESS) {
     DeleteFileW(temp.c_str());
-    return false;
+    return {false, ErrorText(error)};
   }
   // The replacement keeps the old file's attributes (hidden, archive, ...).
   if (existed) SetFileAttributesW(target.c_str(), old_attributes);
-  return true;
+  return {};
 }
 
 }  // namespace oruna

@@ -22,6 +22,7 @@ namespace oruna {
 namespace {
 
 constexpr const char* kTitle = "<Oruna>";
+constexpr const char* kMessageTitle = "Oruna";
 constexpr int kClientWidth = 496, kClientHeight = 246;
 // The track box's list drops down below it, this tall, and scrolls.
 constexpr int kTrackListHeight = 160;
@@ -118,6 +119,7 @@ class SettingsDialog {
   void SelectKind(int index);
   void Cmd_File_Click();
   void Cmd_Set_Click();
+  void ShowSaveFailed(const std::string& reason);
   void Cmd_Can_Click();
   void lbl_URL_Click();
   void Close();
@@ -432,8 +434,23 @@ void SettingsDialog::Cmd_Set_Click() {
   if (closing_) return;
   GtkWidget* entry = gtk_bin_get_child(GTK_BIN(bgm_repeat_));
   model_.SetTrackText(gtk_entry_get_text(GTK_ENTRY(entry)));
-  model_.Save(SettingsFilePath());
+  const WriteOutcome saved = model_.Save(SettingsFilePath());
+  if (!saved.ok) {
+    // Closing now would look like a save; the user may retry or cancel.
+    ShowSaveFailed(saved.reason);
+    return;
+  }
   Close();
+}
+
+void SettingsDialog::ShowSaveFailed(const std::string& reason) {
+  const auto flags = static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT);
+  GtkWidget* message = gtk_message_dialog_new(GTK_WINDOW(window_), flags, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
+                                              SaveFailedMessage(reason).c_str());
+  // Not "<Oruna>": that caption is what other instances look for.
+  gtk_window_set_title(GTK_WINDOW(message), kMessageTitle);
+  gtk_dialog_run(GTK_DIALOG(message));
+  gtk_widget_destroy(message);
 }
 
 void SettingsDialog::Cmd_Can_Click() { Close(); }

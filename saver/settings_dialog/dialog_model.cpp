@@ -97,6 +97,18 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
 
 }  // namespace
 
+std::string SaveFailedMessage(const std::string& reason) {
+  // The system's text may end a sentence of its own; inside the brackets
+  // its full stop would stand next to the sentence's own.
+  std::string_view cause = reason;
+  for (std::string_view stop : {"。", "."}) {
+    if (cause.size() >= stop.size() && cause.substr(cause.size() - stop.size()) == stop)
+      cause.remove_suffix(stop.size());
+  }
+  if (cause.empty()) return "設定を保存できませんでした。";
+  return "設定を保存できませんでした（" + std::string(cause) + "）。";
+}
+
 KindControls ControlsForKind(int kind) {
   return KindControls{kind == kKindCd, kind == kKindFile};
 }
@@ -170,11 +182,13 @@ void SettingsDialogModel::ChooseFile(const std::string& path) {
   dir_ = File_Dir(path);
 }
 
-void SettingsDialogModel::Save(const std::string& settings_file) {
-  INI_Write("Section", "BGM区分", FormatIniNumber(kind_), settings_file);
+WriteOutcome SettingsDialogModel::Save(const std::string& settings_file) {
   track_ = ParseTrackText(track_text_);
-  INI_Write("Section", "BGMﾘﾋﾟｰﾄ", FormatIniNumber(track_), settings_file);
-  INI_Write("Section", "BGMﾌｧｲﾙ", file_, settings_file);
+  return INI_WriteKeys("Section",
+                       {{"BGM区分", FormatIniNumber(kind_)},
+                        {"BGMﾘﾋﾟｰﾄ", FormatIniNumber(track_)},
+                        {"BGMﾌｧｲﾙ", file_}},
+                       settings_file);
 }
 
 }  // namespace oruna

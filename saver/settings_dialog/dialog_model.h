@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings_file.h"  // WriteOutcome
+
 namespace oruna {
 
 // The three kinds offered, by selection-box index.
@@ -17,6 +19,10 @@ inline constexpr int kKindNone = 0, kKindCd = 1, kKindFile = 2, kKindCount = 3;
 // web page that the link label shows and opens.
 inline constexpr const char* kCreditText = "Oruna 1.0  © Oruna Project";
 inline constexpr const char* kLinkText = "https://oruna.example/";
+
+// The one sentence shown when "設定" could not write the settings file,
+// with the system's reason in it; the dialog then stays open.
+std::string SaveFailedMessage(const std::string& reason);
 
 // The file chooser's one filter.
 inline constexpr const char* kMusicFilterName = "BGMﾌｧｲﾙ (MP3 WAV)";
@@ -93,8 +99,9 @@ class SettingsDialogModel {
   void ChooseFile(const std::string& path);
 
   // Writes "BGM区分", "BGMﾘﾋﾟｰﾄ" (the track taken from the track text) and
-  // "BGMﾌｧｲﾙ", in that order, into section "Section" of `settings_file`.
-  void Save(const std::string& settings_file);
+  // "BGMﾌｧｲﾙ", in that order, into section "Section" of `settings_file`, all
+  // three or none; says whether the file now holds them and if not, why.
+  WriteOutcome Save(const std::string& settings_file);
 
  private:
   int16_t& kind_;

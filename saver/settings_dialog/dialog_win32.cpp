@@ -42,6 +42,7 @@ namespace {
 constexpr wchar_t kFormClass[] = L"Oruna_P";
 constexpr wchar_t kPanelClass[] = L"Oruna.Panel";
 constexpr wchar_t kTitle[] = L"<Oruna>";
+constexpr wchar_t kMessageTitle[] = L"Oruna";
 constexpr int kClientWidth = 496, kClientHeight = 246;
 constexpr const char* kChooserTitle = "ﾌｧｲﾙを開く";
 constexpr int kChooserBufferChars = 255;
@@ -549,7 +550,14 @@ void SettingsDialog::Cmd_Set_Click() {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(bgm_repeat_)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(bgm_repeat_, text.data(), static_cast<int>(text.size()))));
   model_.SetTrackText(Utf8FromWide(text));
-  model_.Save(SettingsFilePath());
+  const WriteOutcome saved = model_.Save(SettingsFilePath());
+  if (!saved.ok) {
+    // Closing now would look like a save; the user may retry or cancel. Not
+    // captioned "<Oruna>": that caption is what other instances look for.
+    MessageBoxW(window_, WideFromUtf8(SaveFailedMessage(saved.reason)).c_str(), kMessageTitle,
+                MB_OK | MB_ICONERROR);
+    return;
+  }
   Close();
 }
 

@@ -1,7 +1,7 @@
 // Oruna.scr end to end under a private Xvfb: the run with the renderer (a
 // stand-in that can start slowly, and the real Oruna.dll), the second
-// instance, "/a", the preview inside a window of ours, and the renderer
-// missing or killed. Each test runs the saver from a folder of its own with
+// instance, "/a", the preview inside a window of ours, the renderer missing
+// or killed, and a texture folder whose disk is full. Each test runs the saver from a folder of its own with
 // its own runtime, home and settings folders.
 // GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,7 +103,23 @@ class SaverEndToEnd : public ::testing::Test {
     for (const auto& [key, value] : extra) env[key] = value;
     std::vector<std::string> argv = {program_dir_ + "/Oruna.scr"};
     if (!args.empty()) argv.push_back(args);
-    return std::make_unique<ChildProcess>(argv, env);
+    // A file-size limit (with SIGXFSZ ignored, so that a write fails as on a
+    // full disk instead of ending the process) is inherited by the saver alone.
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limited{file_size_limit_, unlimited.rlim_max};
+    struct sigaction ignore{}, old_action{};
+    ignore.sa_handler = SIG_IGN;
+    if (file_size_limit_ != RLIM_INFINITY) {
+      sigaction(SIGXFSZ, &ignore, &old_action);
+      setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    auto saver = std::make_unique<ChildProcess>(argv, env);
+    if (file_size_limit_ != RLIM_INFINITY) {
+      setrlimit(RLIMIT_FSIZE, &unlimited);
+      sigaction(SIGXFSZ, &old_action, nullptr);
+    }
+    return saver;
   }
 
   bool WindowExists(const std::string& title) { return FindX11WindowByTitle(display_, title) != None; }
@@ -186,6 +203,7 @@ class SaverEndToEnd : public ::testing::Test {
   Display* display_ = nullptr;
   std::string program_dir_, runtime_dir_, home_, report_;
   std::vector<pid_t> renderers_;
+  rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
 };
 
 TEST_F(SaverEndToEnd, RunWritesTheTexturesStartsTheRendererAndEndsWithIt) {
@@ -343,6 +361,47 @@ TEST_F(SaverEndToEnd, BadTextureFolderAndSettingsDoNotStopTheRun) {
   EXPECT_EQ(RendererStarts(), std::vector<std::string>{"0 0000"});
   PressEscape();
   EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+}
+
+// The disk of the texture folder takes 4 KB of a file only, less than the
+// smallest picture, while music plays: the textures of the run before stay
+// whole, no half-written file is left, the renderer starts with them and
+// Escape ends the run as ever. Exit code 0 comes only from the end of the
+// run, after the music has stopped and the cursor has been shown.
+TEST_F(SaverEndToEnd, AFullTextureDiskStillEndsTheRunCleanly) {
+  InstallRenderer(Renderer::StandIn);
+  RunAndEndWithEscape();  // the textures of an earlier run
+  const std::string folder = runtime_dir_ + "/p_orvi";
+  // Each file's bytes and inode: a replacement, even by equal bytes, would
+  // bring a new inode.
+  auto texture_files = [&] {
+    std::map<std::string, std::pair<ino_t, std::vector<uint8_t>>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      struct stat info {};
+      stat(entry.path().c_str(), &info);
+      files[entry.path().string()] = {info.st_ino, test::ReadFileBytes(entry.path().string())};
+    }
+    return files;
+  };
+  const auto before = texture_files();
+  ASSERT_EQ(before.size(), 4u);
+
+  const std::string wav = temp_.path() + "/tone.wav";
+  ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 '" + wav + "' synth 1 sine 440 2>/dev/null").c_str()), 0);
+  std::ofstream(program_dir_ + "/Oruna.ini")
+      << "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" << wav << "\r\n";
+  file_size_limit_ = 4096;
+  auto saver = StartSaver("/s");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const pid_t renderer = RendererOf(*saver);
+  ASSERT_GT(renderer, 0);
+  EXPECT_EQ(RendererStarts(), (std::vector<std::string>{"0 1111", "0 1111"}));
+  SleepWhileRunning(*saver, 300);
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(ProcessEnds(renderer));
+  EXPECT_FALSE(WindowExists("Oruna_Main"));
+  EXPECT_TRUE(texture_files() == before);
 }
 
 TEST_F(SaverEndToEnd, AMissingRendererEndsTheSaverPromptly) {

@@ -1,8 +1,16 @@
 // The settings dialog's model: the controls each kind enables, the track
 // text and how it is saved, the saved file's exact bytes, the file chooser's
-// pattern, placement, background and tiling.
+// pattern, placement, background and tiling; a save that fails leaves the
+// file as it was and says why.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
+#include <filesystem>
 #include <string>
 
 #include "dialog_model.h"
@@ -121,6 +129,80 @@ TEST_F(DialogSave, NothingIsWrittenUntilSave) {
   model.SelectKind(0);
   model.Save(Path());
   EXPECT_EQ(ReadText(Path()), "[Section]\r\nBGM区分= 0\r\nBGMﾘﾋﾟｰﾄ= 5\r\nBGMﾌｧｲﾙ=/other/b.wav\r\n");
+}
+
+#ifndef _WIN32  // the saving cases run on Linux only
+// The save runs in a child whose files may grow to `limit` bytes only (a
+// full disk as the write sees it); returns the reason the child's save gave,
+// or "saved" when it worked.
+std::string SaveUnderFileSizeLimit(SettingsDialogModel& model, const std::string& path, rlim_t limit) {
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipe_ends[0]);
+    signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead of killing
+    rlimit small{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &small);
+    const WriteOutcome outcome = model.Save(path);
+    const std::string answer = outcome.ok ? "saved" : outcome.reason;
+    const ssize_t written = write(pipe_ends[1], answer.data(), answer.size());
+    _exit(written == static_cast<ssize_t>(answer.size()) ? 0 : 1);
+  }
+  close(pipe_ends[1]);
+  std::string answer;
+  char buffer[256];
+  for (ssize_t n; (n = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
+  close(pipe_ends[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? answer : "child failed";
+}
+
+TEST_F(DialogSave, AWriteFailingPartWayLeavesTheOldFileAndSaysWhy) {
+  // 400 bytes of old settings; the new file may grow to 64 bytes only, so
+  // its write stops part-way.
+  const std::string before =
+      "; " + std::string(360, 'x') + "\r\n[Section]\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 3\r\n";
+  ASSERT_TRUE(test::WriteFileBytes(Path(), std::vector<uint8_t>(before.begin(), before.end())));
+  Settings s;
+  s.kind = 2;
+  s.file = "/music/new.mp3";
+  SettingsDialogModel model = s.Model();
+  EXPECT_EQ(SaveUnderFileSizeLimit(model, Path(), 64), "File too large");
+  EXPECT_EQ(ReadText(Path()), before);
+  // No half-written file is left beside it.
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir_.path())) ++entries;
+  EXPECT_EQ(entries, 1u);
+  // Once there is room again, saving once more works.
+  const WriteOutcome retry = model.Save(Path());
+  EXPECT_TRUE(retry.ok);
+  EXPECT_EQ(retry.reason, "");
+  EXPECT_EQ(ReadText(Path()), "; " + std::string(360, 'x') +
+                                  "\r\n[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=/music/new.mp3\r\n");
+}
+
+#endif
+
+TEST_F(DialogSave, AFolderThatCannotHoldTheFileFailsTheSave) {
+  // The settings folder's name is taken by a plain file.
+  const std::string blocker = dir_.path() + "/blocker", file = blocker + "/Oruna.ini";
+  ASSERT_TRUE(test::WriteFileBytes(blocker, {'x'}));
+  Settings s;
+  s.kind = 1;
+  const WriteOutcome outcome = s.Model().Save(file);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.reason, "Not a directory");
+  EXPECT_EQ(ReadText(blocker), "x");
+}
+
+TEST(DialogSaveMessage, OneSentenceWithTheSystemsReason) {
+  EXPECT_EQ(SaveFailedMessage("No space left on device"), "設定を保存できませんでした（No space left on device）。");
+  EXPECT_EQ(SaveFailedMessage(""), "設定を保存できませんでした。");
+  // The reason's own full stop is dropped inside the brackets.
+  EXPECT_EQ(SaveFailedMessage("パスが見つかりません。"), "設定を保存できませんでした（パスが見つかりません）。");
+  EXPECT_EQ(SaveFailedMessage("Access is denied."), "設定を保存できませんでした（Access is denied）。");
 }
 
 TEST(DialogFile, ChosenFileBecomesTheFileAndItsFolderTheNextStart) {

@@ -1,6 +1,7 @@
 // "Oruna.scr /c" end to end on a private Xvfb, driven with XTest as a user
 // would: the dialog "<Oruna>" opens, a CD track and a music file are chosen
-// and saved with the exact bytes, cancelling or closing writes nothing, and
+// and saved with the exact bytes, cancelling or closing writes nothing, a
+// save the disk cannot take is reported and leaves the dialog open, and
 // other instances refuse to start while it is open. A screenshot of the
 // dialog is checked pixel by pixel against its layout and kept in
 // <build>/artifacts/settings_dialog.png. Under a window manager the frame,
@@ -12,6 +13,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 // clang-format on
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -37,6 +40,7 @@ constexpr auto kOpenTimeout = 20s;
 constexpr auto kEndTimeout = 10s;
 constexpr const char* kTitle = "<Oruna>";
 constexpr const char* kChooserTitle = "ﾌｧｲﾙを開く";
+constexpr const char* kMessageTitle = "Oruna";  // the message of a failed save
 
 // Points of the dialog's client area (the panel's controls at the panel's
 // offset 12, 16).
@@ -83,7 +87,23 @@ class SettingsDialogEndToEnd : public ::testing::Test {
                                                     {"GSETTINGS_BACKEND", "memory"},
                                                     {"NO_AT_BRIDGE", "1"},
                                                     {"SDL_AUDIODRIVER", "dummy"}};
-    return std::make_unique<ChildProcess>(std::vector<std::string>{program_dir_ + "/Oruna.scr", argument}, env);
+    // A file-size limit (with SIGXFSZ ignored, so that a write fails instead
+    // of ending the process) is inherited by the saver alone.
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limited{file_size_limit_, unlimited.rlim_max};
+    struct sigaction ignore{}, old_action{};
+    ignore.sa_handler = SIG_IGN;
+    if (file_size_limit_ != RLIM_INFINITY) {
+      sigaction(SIGXFSZ, &ignore, &old_action);
+      setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    auto saver = std::make_unique<ChildProcess>(std::vector<std::string>{program_dir_ + "/Oruna.scr", argument}, env);
+    if (file_size_limit_ != RLIM_INFINITY) {
+      setrlimit(RLIMIT_FSIZE, &unlimited);
+      sigaction(SIGXFSZ, &old_action, nullptr);
+    }
+    return saver;
   }
 
   // Starts "/c" and waits until the dialog is on screen and drawn.
@@ -168,6 +188,7 @@ class SettingsDialogEndToEnd : public ::testing::Test {
   test::TempDir temp_;
   std::string program_dir_, home_, music_dir_, ini_;
   std::unique_ptr<ChildProcess> dialog_;
+  rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
   Window window_ = 0;
   Point origin_{0, 0};
 };
@@ -297,6 +318,34 @@ TEST_F(SettingsDialogEndToEnd, CancelAndCloseLeaveTheSettingsFileUntouched) {
   x_.RequestClose(window_);
   ExpectDialogEnds();
   EXPECT_EQ(ReadText(ini_), before);
+}
+
+// The disk takes 64 bytes of the new file only: the save is reported as
+// failed, the old file stays as it was and the dialog stays open. With room
+// again, "設定" once more saves and closes.
+TEST_F(SettingsDialogEndToEnd, ASaveTheDiskCannotTakeIsReportedAndTheDialogStaysOpen) {
+  const std::string before = "; " + std::string(300, '-') + "\r\n[Section]\r\nBGM区分= 0\r\n";
+  WriteText(ini_, before);
+  file_size_limit_ = 64;
+  OpenDialog();
+  Click(kCdCaption);
+  Click(kSetButton);
+  ASSERT_TRUE(x_.WaitForWindow(kMessageTitle, kOpenTimeout));
+  EXPECT_TRUE(dialog_->Running());
+  EXPECT_NE(x_.Find(kTitle), 0u);
+  EXPECT_EQ(ReadText(ini_), before);
+  // No half-written file next to it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(program_dir_), {}), 2);
+  x_.RequestClose(x_.Find(kMessageTitle));
+  ASSERT_TRUE(x_.WaitForWindowGone(kMessageTitle, kEndTimeout));
+  EXPECT_TRUE(dialog_->Running());
+
+  const rlimit room{RLIM_INFINITY, RLIM_INFINITY};
+  ASSERT_EQ(prlimit(dialog_->pid(), RLIMIT_FSIZE, &room, nullptr), 0);
+  Click(kSetButton);
+  ExpectDialogEnds();
+  EXPECT_EQ(ReadText(ini_), "; " + std::string(300, '-') +
+                                "\r\n[Section]\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=\r\n");
 }
 
 TEST_F(SettingsDialogEndToEnd, LinkOpensInTheUsersBrowser) {

@@ -3,13 +3,16 @@
 // SetCursorPos and SendInput) and checked through the Win32 API from this
 // program: the dialog "<Oruna>" and its controls, the kinds picked by box
 // and caption, the exact bytes that "設定" writes, the file chooser,
-// "ｷｬﾝｾﾙ" and closing writing nothing, and other instances refused while it
-// is open. A screenshot of the dialog is checked pixel by pixel against its
-// layout and kept as <build>/artifacts/settings_dialog_windows.png.
+// "ｷｬﾝｾﾙ" and closing writing nothing, a save that cannot be written reported
+// with the dialog left open, and other instances refused while it is open.
+// A screenshot of the dialog is checked pixel by pixel against its layout
+// and kept as <build>/artifacts/settings_dialog_windows.png.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,13 +96,14 @@ class SettingsDialogWindows : public ::testing::Test {
   }
   void TearDown() override { test::TerminateProcessesNamed("Oruna.scr"); }
 
-  std::unique_ptr<WinProcess> StartSaver(const std::string& arguments) {
-    return std::make_unique<WinProcess>("\"" + folder_ + "\\Oruna.scr\" " + arguments);
+  std::unique_ptr<WinProcess> StartSaver(const std::string& arguments,
+                                         const std::map<std::string, std::string>& environment = {}) {
+    return std::make_unique<WinProcess>("\"" + folder_ + "\\Oruna.scr\" " + arguments, environment);
   }
 
   // Starts "/c" and waits until the dialog is on screen and drawn.
-  void OpenDialog() {
-    dialog_process_ = StartSaver("/c");
+  void OpenDialog(const std::map<std::string, std::string>& environment = {}) {
+    dialog_process_ = StartSaver("/c", environment);
     dialog_ = WaitForWindow(kTitle, 30s);
     ASSERT_NE(dialog_, nullptr) << "no dialog";
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(dialog_) != FALSE; }, 10s));
@@ -356,6 +360,53 @@ TEST_F(SettingsDialogWindows, CancelAndCloseWriteNothing) {
   PostMessageW(dialog_, WM_CLOSE, 0, 0);
   ExpectDialogEnds();
   EXPECT_EQ(test::ReadBytes(ini_), before);
+}
+
+// The text of a message box: its one static control with text.
+std::string MessageText(HWND box) {
+  for (HWND child = FindWindowExW(box, nullptr, L"Static", nullptr); child != nullptr;
+       child = FindWindowExW(box, child, L"Static", nullptr)) {
+    const std::string text = WindowText(child);
+    if (!text.empty()) return text;
+  }
+  return "";
+}
+
+// Neither the program folder's settings file (read-only) nor the user's own
+// (its folder's name taken by a plain file) can be written: "設定" says so in
+// a message box owned by the dialog, writes nothing, and the dialog stays
+// open for a retry or "ｷｬﾝｾﾙ".
+TEST_F(SettingsDialogWindows, ASaveThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
+  const std::string before = Settings(" 0", " 0", "");
+  ASSERT_TRUE(test::WriteBytes(ini_, before));
+  ASSERT_TRUE(SetFileAttributesW(WideFromUtf8(ini_).c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::string blocker = dir_.path() + "\\blocker";
+  ASSERT_TRUE(test::WriteBytes(blocker, "x"));
+  // The session's own settings file, which later tests read, must not appear.
+  wchar_t appdata[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"APPDATA", appdata, MAX_PATH);
+  const std::string own = Utf8FromWide(appdata) + "\\Oruna\\Oruna.ini";
+  const bool had_own = test::PathExists(own);
+  OpenDialog({{"APPDATA", blocker}});
+  Click(Item(kIdKindCaption + 1));
+  Click(Item(kIdSet));
+  HWND message = WaitForWindow("Oruna", 10s);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(GetWindow(message, GW_OWNER), dialog_);
+  const std::string text = MessageText(message);
+  const std::string opening = "設定を保存できませんでした（", closing = "）。";
+  EXPECT_EQ(text.rfind(opening, 0), 0u) << text;
+  EXPECT_GT(text.size(), opening.size() + closing.size()) << text;  // with the reason
+  EXPECT_EQ(text.substr(text.size() - std::min(text.size(), closing.size())), closing) << text;
+  PostMessageW(message, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitFor([&] { return FindWindowA(nullptr, "Oruna") == nullptr; }, 10s));
+  EXPECT_TRUE(IsWindowVisible(dialog_));
+  EXPECT_EQ(test::ReadBytes(ini_), before);
+  EXPECT_EQ(test::ReadBytes(blocker), "x");
+  Click(Item(kIdCancel));
+  ExpectDialogEnds();
+  SetFileAttributesW(WideFromUtf8(ini_).c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
+  EXPECT_EQ(test::PathExists(own), had_own) << own;
 }
 
 // The command that opens web addresses, replaced for a test and put back.
