@@ -86,7 +86,7 @@ std::optional<std::string> Unquote(std::string_view text, std::string_view& rest
 }
 
 std::string FormatSize(double size) {
-  char buffer[64];
+  char buffer[400];  // room for every finite double in fixed notation
   std::snprintf(buffer, sizeof buffer, "%.4f", size);
   std::string text = buffer;
   text.erase(text.find_last_not_of('0') + 1);
@@ -114,12 +114,16 @@ std::optional<FontObject> ParseFontFields(std::string name, std::string_view fie
   const std::optional<double> size = ParseDouble(parts[0]);
   std::optional<int64_t> numbers[5];
   for (int i = 0; i < 5; ++i) numbers[i] = ParseInteger(parts[static_cast<size_t>(i) + 1]);
-  if (!size || *size <= 0 || std::any_of(std::begin(numbers), std::end(numbers), [](auto& n) { return !n; }))
-    return std::nullopt;
+  if (!size || std::any_of(std::begin(numbers), std::end(numbers), [](auto& n) { return !n; })) return std::nullopt;
+  // Sizes are kept to four decimals: one that rounds to nothing would be
+  // written back as 0 and lost, and one past a 64-bit count of
+  // ten-thousandths cannot be compared or stored as such.
+  const double ten_thousandths = std::round(*size * 10000);
+  if (!(ten_thousandths >= 1 && ten_thousandths < 9.2e18)) return std::nullopt;
   if (*numbers[0] < 0 || *numbers[0] > 1000 || *numbers[1] < 0 || *numbers[1] > 255) return std::nullopt;
   FontObject font;
   font.name = std::move(name);
-  font.size = *size;
+  font.size = ten_thousandths / 10000;  // as it will be written back
   font.weight = static_cast<int>(*numbers[0]);
   font.charset = static_cast<int>(*numbers[1]);
   font.italic = *numbers[2] != 0;
