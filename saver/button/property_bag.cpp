@@ -17,14 +17,19 @@ std::string_view Trim(std::string_view text) {
   return text.substr(begin, end - begin + 1);
 }
 
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : out) c = LowerChar(c);
   return out;
 }
 
-bool SameKey(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
+// Compared in place: reading a bag looks every key up among those before it.
+bool SameKey(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerChar(x) == LowerChar(y); });
+}
 
 // A whole decimal integer, blanks around it allowed.
 std::optional<int64_t> ParseInteger(std::string_view text) {
