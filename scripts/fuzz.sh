@@ -21,6 +21,11 @@ seed_fuzz_bitmap() {
   ORUNA_BITMAP_SEED_DIR="$1" "$test_bin" --gtest_brief=1 > /dev/null
 }
 
+# The button property fuzzer starts from the dialog's stored button files.
+seed_fuzz_bag() {
+  cp saver/settings_dialog/*.bag "$1"/
+}
+
 status=0
 mkdir -p "$dir/artifacts"
 for bin in "$dir"/bin/fuzz_*; do

@@ -17,14 +17,19 @@ std::string_view Trim(std::string_view text) {
   return text.substr(begin, end - begin + 1);
 }
 
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : out) c = LowerChar(c);
   return out;
 }
 
-bool SameKey(std::string_view a, std::string_view b) { return Lower(a) == Lower(b); }
+// Compared in place: reading a bag looks every key up among those before it.
+bool SameKey(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerChar(x) == LowerChar(y); });
+}
 
 // A whole decimal integer, blanks around it allowed.
 std::optional<int64_t> ParseInteger(std::string_view text) {
@@ -86,7 +91,7 @@ std::optional<std::string> Unquote(std::string_view text, std::string_view& rest
 }
 
 std::string FormatSize(double size) {
-  char buffer[64];
+  char buffer[400];  // room for every finite double in fixed notation
   std::snprintf(buffer, sizeof buffer, "%.4f", size);
   std::string text = buffer;
   text.erase(text.find_last_not_of('0') + 1);
@@ -114,12 +119,16 @@ std::optional<FontObject> ParseFontFields(std::string name, std::string_view fie
   const std::optional<double> size = ParseDouble(parts[0]);
   std::optional<int64_t> numbers[5];
   for (int i = 0; i < 5; ++i) numbers[i] = ParseInteger(parts[static_cast<size_t>(i) + 1]);
-  if (!size || *size <= 0 || std::any_of(std::begin(numbers), std::end(numbers), [](auto& n) { return !n; }))
-    return std::nullopt;
+  if (!size || std::any_of(std::begin(numbers), std::end(numbers), [](auto& n) { return !n; })) return std::nullopt;
+  // Sizes are kept to four decimals: one that rounds to nothing would be
+  // written back as 0 and lost, and one past a 64-bit count of
+  // ten-thousandths cannot be compared or stored as such.
+  const double ten_thousandths = std::round(*size * 10000);
+  if (!(ten_thousandths >= 1 && ten_thousandths < 9.2e18)) return std::nullopt;
   if (*numbers[0] < 0 || *numbers[0] > 1000 || *numbers[1] < 0 || *numbers[1] > 255) return std::nullopt;
   FontObject font;
   font.name = std::move(name);
-  font.size = *size;
+  font.size = ten_thousandths / 10000;  // as it will be written back
   font.weight = static_cast<int>(*numbers[0]);
   font.charset = static_cast<int>(*numbers[1]);
   font.italic = *numbers[2] != 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -68,7 +69,7 @@ class FakeSaverPlatform final : public SaverPlatform {
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override {
     const TimerId id = next_id_++;
-    timers_[id] = {interval_ms, now_ms + interval_ms, std::move(tick)};
+    timers_[id] = {interval_ms, now_ms + interval_ms, std::make_shared<const std::function<void()>>(std::move(tick))};
     log.push_back("timer on " + std::to_string(interval_ms));
     return id;
   }
@@ -91,8 +92,10 @@ class FakeSaverPlatform final : public SaverPlatform {
       if (next == timers_.end()) break;
       now_ms = next->second.due;
       next->second.due += next->second.interval_ms;
-      const std::function<void()> tick = next->second.tick;  // may stop itself
-      tick();
+      // Held by a shared copy: the tick may stop its own timer. Sharing
+      // (not copying the function) keeps the ticks free of allocations.
+      const auto tick = next->second.tick;
+      (*tick)();
     }
     now_ms = target;
   }
@@ -114,7 +117,7 @@ class FakeSaverPlatform final : public SaverPlatform {
   struct FakeTimer {
     int interval_ms;
     int64_t due;
-    std::function<void()> tick;
+    std::shared_ptr<const std::function<void()>> tick;
   };
   std::map<TimerId, FakeTimer> timers_;
   TimerId next_id_ = 1;

@@ -188,5 +188,33 @@ TEST(PropertyBagText, CommentsUnknownKeysAndRepeatsAreHandled) {
   EXPECT_FALSE(StoredExtentPixels(PropertyBag::FromText("_extentx = 10\n"), width, height));
 }
 
+// Font sizes are kept to four decimals. A size that rounds to nothing would
+// be written as 0 and lost at the next read, and a huge one was cut short
+// by the writer; both are refused when read, and every size that is read
+// comes back from the written text unchanged, as rounded when read.
+TEST(PropertyBagText, FontSizesThatCannotRoundTripAreRefused) {
+  const PropertyBag bag = PropertyBag::FromText(
+      "a = \"X\", 0.00004, 400, 128, 0, 0, 0\n"
+      "b = \"X\", 0.00005, 400, 128, 0, 0, 0\n"
+      "c = \"X\", 1e300, 400, 128, 0, 0, 0\n"
+      "d = \"X\", 123456789012.5, 700, 0, 1, 0, 1\n"
+      "e = \"X\", 9.75715, 400, 128, 0, 0, 0\n");
+  EXPECT_EQ(bag.Keys(), (std::vector<std::string>{"b", "d", "e"}));
+  // Compared as 97572 ten-thousandths but printed as 9.7571 when kept
+  // whole (the double lies just below 9.75715): read as 9.7572 instead.
+  EXPECT_EQ(bag.ToText(),
+            "b = \"X\", 0.0001, 400, 128, 0, 0, 0\n"
+            "d = \"X\", 123456789012.5, 700, 0, 1, 0, 1\n"
+            "e = \"X\", 9.7572, 400, 128, 0, 0, 0\n");
+  EXPECT_TRUE(PropertyValuesEqual(bag.ReadProperty("e", false),
+                                  PropertyBag::FromText(bag.ToText()).ReadProperty("e", true)));
+  EXPECT_EQ(PropertyBag::FromText(bag.ToText()).ToText(), bag.ToText());
+
+  PropertyBag written;
+  written.WriteProperty("Font", FontObject{"Y", 1e20, 400, false, false, false, 0}, DesignFont());
+  // "1" followed by twenty zeros, not a number cut off by a short buffer.
+  EXPECT_EQ(written.ToText(), "font = \"Y\", " + std::string("1") + std::string(20, '0') + ", 400, 0, 0, 0, 0\n");
+}
+
 }  // namespace
 }  // namespace oruna
