@@ -236,4 +236,18 @@ inline void ExpectTrackTextShown(const ClientPixel& at, int left, int right, int
   EXPECT_TRUE(whole) << "ink runs of the track box:" << seen.str();
 }
 
+// The whole dialog as both platforms' tests picture it: audio CD chosen (so
+// "..." is disabled) and the pointer over 設定.
+inline void ExpectDialogWithCdChosenAndSetHovered(const ClientPixel& at) {
+  ExpectBackground(at);
+  ExpectPanelStrip(at);
+  ExpectHeadingFrame(at);
+  ExpectSelectionBox(at, 56, true);  // audio CD
+  ExpectSelectionBox(at, 76, false);
+  ExpectSelectionBox(at, 96, false);
+  ExpectButton(at, 12 + 28, 16 + 116, 41, 21, ButtonPicture::Disable, false, "file button, disabled");
+  ExpectButton(at, 324, 200, 77, 25, ButtonPicture::HighLight, true, "set button, hovered");
+  ExpectButton(at, 404, 200, 77, 25, ButtonPicture::Normal, false, "cancel button");
+}
+
 }  // namespace oruna::test

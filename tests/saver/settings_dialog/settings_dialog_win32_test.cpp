@@ -265,15 +265,7 @@ TEST_F(SettingsDialogWindows, BoxesAndCaptionsPickTheKindAndSetWritesItInCodePag
   Pause(300ms);
   const std::vector<uint32_t> picture = Screenshot();
   const test::ClientPixel at = [&](int x, int y) { return picture[static_cast<size_t>(y) * 496 + x]; };
-  test::ExpectBackground(at);
-  test::ExpectPanelStrip(at);
-  test::ExpectHeadingFrame(at);
-  test::ExpectSelectionBox(at, 56, true);  // audio CD
-  test::ExpectSelectionBox(at, 76, false);
-  test::ExpectSelectionBox(at, 96, false);
-  test::ExpectButton(at, 12 + 28, 16 + 116, 41, 21, ButtonPicture::Disable, false, "file button, disabled");
-  test::ExpectButton(at, 324, 200, 77, 25, ButtonPicture::HighLight, true, "set button, hovered");
-  test::ExpectButton(at, 404, 200, 77, 25, ButtonPicture::Normal, false, "cancel button");
+  test::ExpectDialogWithCdChosenAndSetHovered(at);
   // The box's text field, left of its arrow.
   HWND edit = FindWindowExW(repeat, nullptr, L"Edit", nullptr);
   ASSERT_NE(edit, nullptr);
