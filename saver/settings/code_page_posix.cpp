@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <utility>
-#include <vector>
 
 #include "code_page.h"
 #include "ini_format.h"
@@ -44,55 +43,12 @@ size_t Utf8CharLength(std::string_view text) {
   return length;
 }
 
-// Conversion descriptors kept open for the life of the thread, one per
-// direction and charset: opening one looks the charset's conversion module
-// up again each time, and every read and write of a setting converts. A
-// descriptor holds shift state, so each thread keeps its own.
-class DescriptorCache {
- public:
-  DescriptorCache() = default;
-  DescriptorCache(const DescriptorCache&) = delete;
-  DescriptorCache& operator=(const DescriptorCache&) = delete;
-  ~DescriptorCache() { Clear(); }
-
-  // The descriptor for `from` to `to`, opened on first use; (iconv_t)-1
-  // when iconv does not know the pair (remembered too).
-  iconv_t Get(const char* to, const char* from) {
-    for (const Entry& entry : entries_)
-      if (entry.to == to && entry.from == from) return entry.cd;
-    // Only a few charsets are ever used; a stream of different names must
-    // not keep descriptors without bound.
-    if (entries_.size() >= kMaxEntries) Clear();
-    entries_.push_back(Entry{to, from, iconv_open(to, from)});
-    return entries_.back().cd;
-  }
-
- private:
-  static constexpr size_t kMaxEntries = 8;
-  struct Entry {
-    std::string to, from;
-    iconv_t cd;
-  };
-  void Clear() {
-    for (const Entry& entry : entries_)
-      if (entry.cd != reinterpret_cast<iconv_t>(-1)) iconv_close(entry.cd);
-    entries_.clear();
-  }
-  std::vector<Entry> entries_;
-};
-
-iconv_t Descriptor(const char* to, const char* from) {
-  thread_local DescriptorCache cache;
-  return cache.Get(to, from);
-}
-
 // Runs iconv over the whole input; `on_invalid` gets the unconvertible input
 // and returns how many bytes to skip and what to write instead.
 template <typename OnInvalid>
 std::string Convert(std::string_view input, const char* to, const char* from, OnInvalid on_invalid) {
-  iconv_t cd = Descriptor(to, from);
+  iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial shift state
   std::string out;
   char buffer[1024];
   char* in_ptr = const_cast<char*>(input.data());
@@ -114,6 +70,7 @@ std::string Convert(std::string_view input, const char* to, const char* from, On
   size_t out_left = sizeof buffer;
   iconv(cd, nullptr, nullptr, &out_ptr, &out_left);
   out.append(buffer, out_ptr - buffer);
+  iconv_close(cd);
   return out;
 }
 
