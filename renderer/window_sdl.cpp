@@ -8,6 +8,7 @@
 #include "frame_pacer.h"
 #include "loaded_modules.h"
 #include "message_box_sdl.h"
+#include "monitor_cover.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -40,7 +41,8 @@ bool FindFullscreenMode(int width, int height, SDL_DisplayMode& mode) {
 SDL_Window* CreateWindowForMode(const char* title, int width, int height) {
   SDL_DisplayMode mode{};
   if (g.fullscreen && !FindFullscreenMode(width, height, mode)) g.fullscreen = false;
-  const Uint32 base = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  // Borderless: a window manager gives the windowed fallback no frame or title.
+  const Uint32 base = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
   if (g.fullscreen) {
     SDL_Window* w = SDL_CreateWindow(title, 0, 0, width, height, base | SDL_WINDOW_FULLSCREEN);
     if (w != nullptr && SDL_SetWindowDisplayMode(w, &mode) == 0) return w;
@@ -147,6 +149,19 @@ void SetGlAttributes(int bits) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
+// Blacks out every monitor around the renderer's area: its display in full
+// screen, the requested client area at the top-left corner in a window.
+void CoverTheRest(int width, int height) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(g.window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  ScreenRect drawn{0, 0, width, height};
+  SDL_Rect bounds;
+  if (g.fullscreen && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(g.window), &bounds) == 0)
+    drawn = {bounds.x, bounds.y, bounds.w, bounds.h};
+  CoverOtherMonitors(info.info.x11.window, drawn, g.fullscreen);
+}
+
 }  // namespace
 
 bool RendererFullscreen() { return g.fullscreen; }
@@ -169,13 +184,17 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
     SDL_RaiseWindow(g.window);
     if (g.fullscreen && !FullscreenModeHolds(width, height)) FallBackToWindow(width, height);
     ResizeToDrawable();
-    if (InitScene()) return true;
+    if (InitScene()) {
+      CoverTheRest(width, height);
+      return true;
+    }
   }
   DestroyRendererWindow();
   return false;
 }
 
 void DestroyRendererWindow() {
+  RemoveMonitorCovers();
   if (g.fullscreen && g.window != nullptr) {
     // Back to the desktop's own mode. The window is unmapped first: on a
     // mapped window SDL waits up to 100 ms for a window manager to answer the

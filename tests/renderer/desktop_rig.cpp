@@ -1,0 +1,207 @@
+#include "desktop_rig.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+extern char** environ;
+
+namespace oruna::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// One screen of 2048x768 so that both monitors fit side by side; the second
+// output of the dummy driver is switched on with xrandr afterwards.
+const char kDummyConfig[] = R"(Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 65536
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 2048 768
+  EndSubSection
+EndSection
+)";
+
+bool DummyDriverInstalled() {
+  for (const char* dir : {"/usr/lib/xorg/modules/drivers", "/usr/lib64/xorg/modules/drivers"})
+    if (FileExists(std::string(dir) + "/dummy_drv.so")) return true;
+  return false;
+}
+
+int RunToEnd(const std::vector<std::string>& argv) {
+  ChildProcess child(argv);
+  return child.Wait(20s).value_or(-1);
+}
+
+bool WindowManagerAnnounced(Display* d) {
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
+                     AnyPropertyType, &type, &format, &items, &after, &data);
+  if (data != nullptr) XFree(data);
+  return items == 1;
+}
+
+// A window manager announces itself before it handles map requests, and a
+// request that comes too early is lost. A probe window shows when it is ready.
+bool ManagesNewWindows(Display* d) {
+  const Window probe = MapColourWindow(d, 0, 0, 10, 10, 0, WindowKind::kNormal);
+  const bool mapped = WaitUntil(
+      [&] {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(d, probe, &attributes) != 0 && attributes.map_state == IsViewable;
+      },
+      1s);
+  XDestroyWindow(d, probe);
+  XSync(d, False);
+  return mapped;
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> StartWindowManager(Display* display, const std::string& program) {
+  std::vector<std::string> argv = {"/usr/bin/env", program};
+  if (program == "xfwm4") argv.insert(argv.end(), {"--compositor=off", "--sm-client-disable"});
+  auto wm = std::make_unique<ChildProcess>(argv);
+  if (!WaitUntil([&] { return WindowManagerAnnounced(display); }, 20s) ||
+      !WaitUntil([&] { return ManagesNewWindows(display); }, 20s))
+    return nullptr;
+  return wm;
+}
+
+bool ProgramOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path != nullptr ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');)
+    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+TwoMonitorXorg::TwoMonitorXorg() {
+  if (geteuid() != 0) why_not_ = "Xorg with a config file of our own needs root";
+  else if (!ProgramOnPath("Xorg")) why_not_ = "Xorg is not installed (xserver-xorg-core)";
+  else if (!DummyDriverInstalled()) why_not_ = "the dummy driver is not installed (xserver-xorg-video-dummy)";
+  else if (!ProgramOnPath("xrandr")) why_not_ = "xrandr is not installed (x11-xserver-utils)";
+  else if (!Start()) why_not_ = "Xorg did not start; see " + dir_.path() + "/xorg.log";
+  else if (!AddSecondMonitor()) why_not_ = "xrandr could not switch on the second dummy output";
+}
+
+TwoMonitorXorg::~TwoMonitorXorg() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (had_previous_) setenv("DISPLAY", previous_display_.c_str(), 1);
+  else unsetenv("DISPLAY");
+}
+
+bool TwoMonitorXorg::Start() {
+  const std::string config = dir_.path() + "/xorg.conf";
+  { std::ofstream(config) << kDummyConfig; }
+  int fds[2];
+  if (pipe(fds) != 0) return false;
+  std::vector<std::string> argv = {"Xorg", "-config", config, "-logfile", dir_.path() + "/xorg.log",
+                                   "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-noreset"};
+  std::vector<char*> args;
+  for (auto& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const int rc = posix_spawnp(&pid_, "Xorg", &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    pid_ = -1;
+    close(fds[0]);
+    return false;
+  }
+  std::string number;  // the display number and a newline, once clients are accepted
+  pollfd pfd{fds[0], POLLIN, 0};
+  while (poll(&pfd, 1, 20000) > 0) {
+    char c = 0;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) return false;
+  if (const char* old = std::getenv("DISPLAY")) {
+    had_previous_ = true;
+    previous_display_ = old;
+  }
+  setenv("DISPLAY", (":" + number).c_str(), 1);
+  return true;
+}
+
+bool TwoMonitorXorg::AddSecondMonitor() {
+  return RunToEnd({"/usr/bin/env", "xrandr", "--output", "DUMMY0", "--mode", "1024x768", "--primary"}) == 0 &&
+         RunToEnd({"/usr/bin/env", "xrandr", "--addmode", "DUMMY1", "1024x768"}) == 0 &&
+         RunToEnd({"/usr/bin/env", "xrandr", "--output", "DUMMY1", "--mode", "1024x768", "--right-of",
+                   "DUMMY0"}) == 0;
+}
+
+Window MapColourWindow(Display* d, int x, int y, int width, int height, uint32_t rgb, WindowKind kind) {
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = rgb;  // a 24-bit TrueColor visual takes 0xRRGGBB as is
+  const Window w = XCreateWindow(d, DefaultRootWindow(d), x, y, static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                                 CopyFromParent, CWBackPixel, &attributes);
+  XSizeHints hints{};
+  hints.flags = USPosition | USSize;
+  hints.x = x;
+  hints.y = y;
+  hints.width = width;
+  hints.height = height;
+  XSetWMNormalHints(d, w, &hints);
+  // No decorations (the Motif hints every window manager reads), so that the
+  // colour fills exactly the rectangle asked for.
+  const long motif[5] = {2, 0, 0, 0, 0};
+  const Atom motif_atom = XInternAtom(d, "_MOTIF_WM_HINTS", False);
+  XChangeProperty(d, w, motif_atom, motif_atom, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(motif), 5);
+  if (kind == WindowKind::kAlwaysOnTop) {
+    const Atom above = XInternAtom(d, "_NET_WM_STATE_ABOVE", False);
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&above), 1);
+  } else if (kind == WindowKind::kDock) {
+    const Atom dock = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dock), 1);
+  }
+  XMapWindow(d, w);
+  XSync(d, False);
+  return w;
+}
+
+bool RootPosition(Display* d, Window window, int& x, int& y) {
+  Window child = None;
+  return XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child) != 0;
+}
+
+}  // namespace oruna::test
