@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 #include "frame_pacer.h"
+#include "monitor_cover.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -116,6 +117,17 @@ void RequestVsync() {
   if (proc != nullptr) reinterpret_cast<SwapInterval>(reinterpret_cast<void*>(proc))(1);
 }
 
+// Blacks out every monitor around the renderer's window (its outer
+// rectangle: the windowed fallback's frame stays visible).
+void CoverTheRest() {
+  RECT r{};
+  if (!GetWindowRect(g.window, &r)) return;
+  CoverOtherMonitors(reinterpret_cast<NativeWindow>(g.window),
+                     {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+                      static_cast<int>(r.bottom - r.top)},
+                     g.fullscreen);
+}
+
 }  // namespace
 
 bool RendererFullscreen() { return g.fullscreen; }
@@ -143,13 +155,17 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
     SetForegroundWindow(g.window);
     SetFocus(g.window);
     ResizeView(width, height);
-    if (InitScene()) return true;
+    if (InitScene()) {
+      CoverTheRest();
+      return true;
+    }
   }
   DestroyRendererWindow();
   return false;
 }
 
 void DestroyRendererWindow() {
+  RemoveMonitorCovers();
   if (g.fullscreen) {
     ChangeDisplaySettingsA(nullptr, 0);  // back to the registry mode
     ShowCursor(TRUE);

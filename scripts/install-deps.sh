@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils openbox xfwm4
 )
 missing=()
 for p in "${packages[@]}"; do
