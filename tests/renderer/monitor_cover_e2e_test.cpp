@@ -61,6 +61,19 @@ bool NoPixel(const std::vector<uint32_t>& pixels, uint32_t rgb) {
 
 std::vector<uint32_t> GrabArea(X11Connection& x11, const Area& a) { return x11.Grab(a.x, a.y, a.width, a.height); }
 
+// Maps a window and returns where the window manager put its inside, once
+// its colour shows there.
+Area ShowColourWindow(X11Connection& x11, Area want, uint32_t rgb, WindowKind kind) {
+  const Window w = MapColourWindow(x11.get(), want.x, want.y, want.width, want.height, rgb, kind);
+  Area got = want;
+  const bool shown = WaitUntil(
+      [&] { return RootPosition(x11.get(), w, got.x, got.y) && AllPixels(GrabArea(x11, got), rgb); }, 10s);
+  const std::vector<uint32_t> pixels = GrabArea(x11, got);
+  EXPECT_TRUE(shown) << "the test window is on screen before the run (inside at " << got.x << "," << got.y << ", "
+                     << std::count(pixels.begin(), pixels.end(), rgb) << " pixels of its colour)";
+  return got;
+}
+
 void Click(Display* d, int x, int y) {
   XTestFakeMotionEvent(d, -1, x, y, CurrentTime);
   XTestFakeButtonEvent(d, 1, True, CurrentTime);
@@ -68,8 +81,10 @@ void Click(Display* d, int x, int y) {
   XSync(d, False);
 }
 
-// Without a window manager, and under one whose click gives the focus to
-// the window clicked on.
+// Without a window manager, and under one whose click gives the focus to the
+// window clicked on. (xfwm4 is left out here: it sees monitors through GDK,
+// which skips outputs reported as disconnected, as the dummy driver reports
+// its second one, so it keeps every window on the first monitor.)
 class TwoMonitors : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TwoMonitors, SecondIsBlackTakesNoFocusAndComesBackAfterTheRun) {
@@ -85,11 +100,12 @@ TEST_P(TwoMonitors, SecondIsBlackTakesNoFocusAndComesBackAfterTheRun) {
     ASSERT_TRUE(manager != nullptr) << wm << " did not start";
   }
   // Something to see on each monitor: the renderer must hide both.
-  const Area left{200, 200, 300, 200}, right{1024 + 300, 100, 400, 300};
-  MapColourWindow(x11.get(), left.x, left.y, left.width, left.height, kCyan, WindowKind::kNormal);
-  MapColourWindow(x11.get(), right.x, right.y, right.width, right.height, kMagenta, WindowKind::kNormal);
+  const Area left = ShowColourWindow(x11, {200, 200, 300, 200}, kCyan, WindowKind::kNormal);
+  // Some window managers keep a new window on the pointer's monitor.
+  XTestFakeMotionEvent(x11.get(), -1, 1024 + 500, 400, CurrentTime);
+  const Area right = ShowColourWindow(x11, {1024 + 300, 100, 400, 300}, kMagenta, WindowKind::kNormal);
+  ASSERT_GE(right.x, 1024) << "a window on the second monitor";
   const Area second{1024, 0, 1024, 768};
-  ASSERT_TRUE(WaitUntil([&] { return AllPixels(GrabArea(x11, right), kMagenta); }, 5s));
   const std::vector<uint32_t> first_before = x11.Grab(0, 0, 1024, 768);
   const std::vector<uint32_t> second_before = GrabArea(x11, second);
 
@@ -144,19 +160,7 @@ class UnderWindowManager : public ::testing::TestWithParam<const char*> {
     XSync(d, False);
     return mapped;
   }
-  // Maps a window and returns where the window manager put its inside,
-  // once its colour shows there.
-  Area ShowWindow(Area want, uint32_t rgb, WindowKind kind) {
-    const Window w = MapColourWindow(x11_->get(), want.x, want.y, want.width, want.height, rgb, kind);
-    Area got = want;
-    const bool shown = WaitUntil(
-        [&] { return RootPosition(x11_->get(), w, got.x, got.y) && AllPixels(GrabArea(*x11_, got), rgb); }, 10s);
-    const std::vector<uint32_t> pixels = GrabArea(*x11_, got);
-    EXPECT_TRUE(shown) << "the test window is on screen before the run (inside at " << got.x << "," << got.y
-                       << ", " << std::count(pixels.begin(), pixels.end(), rgb) << " pixels of its colour, first " << std::hex
-                       << (pixels.empty() ? 0u : pixels[0]) << ")";
-    return got;
-  }
+  Area ShowWindow(Area want, uint32_t rgb, WindowKind kind) { return ShowColourWindow(*x11_, want, rgb, kind); }
   void EndWithEscape() {
     x11_->TapKey("Escape");
     EXPECT_EQ(renderer_.process().Wait(5s), 0) << "Escape ends the run under the window manager";
