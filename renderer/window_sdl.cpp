@@ -155,9 +155,10 @@ bool RendererActive() { return g.active; }
 bool CreateRendererWindow(const char* title, int width, int height, int bits, bool fullscreen) {
   g.fullscreen = fullscreen;
   // A screen saver covers the screen until told otherwise: losing focus must
-  // not minimise it, and SDL must not print anything on its own.
+  // not minimise it. SDL's own handlers stay: they turn SIGTERM and SIGINT
+  // (the saver ends its renderer with SIGTERM) into a close request, so the
+  // teardown gives the desktop its display mode and cursor back.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   g.video_started = true;
   SetGlAttributes(bits);
