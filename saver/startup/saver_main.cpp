@@ -43,7 +43,15 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
     platform.EndProgram();
     return;
   }
-  if (mode == "S") platform.HideCursor();  // the run form shows it again at the end
+  // A run inside a host's window draws there; the host owns the cursor. An
+  // id that names no window leaves the run nowhere to draw.
+  const HostWindowState host = platform.RunHostWindow();
+  if (host == HostWindowState::NotAWindow) {
+    platform.EndProgram();
+    return;
+  }
+  // The run form shows it again at the end.
+  if (mode == "S" && host == HostWindowState::Absent) platform.HideCursor();
   platform.LoadRunForm(argument_text);
 }
 

@@ -25,6 +25,7 @@ class FakeSaverPlatform final : public SaverPlatform {
   bool ended = false;
   std::map<std::string, std::vector<uint8_t>> files;
   int64_t now_ms = 0;
+  HostWindowState host_window = HostWindowState::Absent;
 
   bool WindowWithTitleExists(const std::string& title) override {
     log.push_back("find " + title);
@@ -37,6 +38,7 @@ class FakeSaverPlatform final : public SaverPlatform {
   void LoadRunForm(const std::string& argument_text) override {
     log.push_back("load run form '" + argument_text + "'");
   }
+  HostWindowState RunHostWindow() override { return host_window; }
   void HideCursor() override { log.push_back("hide cursor"); }
   void ShowCursor() override { log.push_back("show cursor"); }
   void EndProgram() override {

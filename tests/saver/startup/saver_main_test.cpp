@@ -69,5 +69,26 @@ TEST(MainSingleInstance, APreviewOrRendererWindowDoesNotBlock) {
             Concat(kCheck, Concat(kPrepare, {"hide cursor", "load run form '/s'"})));
 }
 
+// A host that owns the screen hands the run its window: the run draws there
+// and leaves the cursor to the host; an id naming no window ends the run
+// before anything is started. Other modes do not look at it.
+TEST(MainHostWindow, AUsableWindowKeepsTheCursorAndABadOneEndsTheRun) {
+  for (const std::string args : {"/s", ""}) {
+    test::FakeSaverPlatform platform;
+    platform.host_window = HostWindowState::Usable;
+    Main(args, platform);
+    EXPECT_EQ(platform.log, Concat(kCheck, Concat(kPrepare, {"load run form '" + args + "'"}))) << args;
+
+    test::FakeSaverPlatform bad;
+    bad.host_window = HostWindowState::NotAWindow;
+    Main(args, bad);
+    EXPECT_EQ(bad.log, Concat(kCheck, Concat(kPrepare, {"end"}))) << args;
+  }
+  test::FakeSaverPlatform dialog;
+  dialog.host_window = HostWindowState::NotAWindow;
+  Main("/c", dialog);
+  EXPECT_EQ(dialog.log, Concat(kCheck, Concat(kPrepare, {"settings dialog", "end"})));
+}
+
 }  // namespace
 }  // namespace oruna
