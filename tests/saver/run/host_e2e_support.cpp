@@ -21,7 +21,7 @@ bool InstallPrograms(const std::string& folder, const std::string& renderer) {
          fs::copy_file(BinaryDir() + "/" + renderer, folder + "/Oruna.dll", replace, ec);
 }
 
-std::vector<pid_t> ProcessesIn(const std::string& folder) {
+std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& name) {
   std::vector<pid_t> found;
   DIR* proc = opendir("/proc");
   if (proc == nullptr) return found;
@@ -33,7 +33,8 @@ std::vector<pid_t> ProcessesIn(const std::string& folder) {
     std::string program;
     std::getline(in, program, '\0');
     // A zombie has an empty command line: it has ended, only unreaped.
-    if (program.compare(0, prefix.size(), prefix) == 0) found.push_back(pid);
+    if (program.compare(0, prefix.size(), prefix) == 0 && (name.empty() || program == prefix + name))
+      found.push_back(pid);
   }
   closedir(proc);
   return found;

@@ -14,9 +14,10 @@ namespace oruna::test {
 // or a stand-in) into `folder`, replacing earlier copies.
 bool InstallPrograms(const std::string& folder, const std::string& renderer);
 
-// Processes whose program lies in `folder`, by the first word of their
-// command line (readable for every user's processes).
-std::vector<pid_t> ProcessesIn(const std::string& folder);
+// Processes whose program lies in `folder` (and is named `name`, when
+// given), by the first word of their command line, which is readable for
+// every user's processes.
+std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& name = "");
 // Kills whatever still runs from `folder`.
 void EndAll(const std::string& folder);
 
