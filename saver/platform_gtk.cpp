@@ -59,6 +59,14 @@ class GtkSaverPlatform final : public SaverPlatform {
     return *host_window_;
   }
 
+  bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
+    for (int waited = 0; WindowWithTitleExists(title); waited += 20) {
+      if (waited >= timeout_ms) return false;
+      g_usleep(20 * 1000);
+    }
+    return true;
+  }
+
   void HideCursor() override { HideCursorX11(XDisplay()); }
   void ShowCursor() override { ShowCursorX11(XDisplay()); }
 

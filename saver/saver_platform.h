@@ -41,6 +41,9 @@ class SaverPlatform {
   // The host's window for a run, looked up once. Systems without such hosts
   // have none.
   virtual HostWindowState RunHostWindow() { return HostWindowState::Absent; }
+  // Waits up to `timeout_ms` for every window titled `title` to go; true
+  // when none is left. Systems without such hosts do not wait.
+  virtual bool WaitForTitleGone(const std::string& /*title*/, int /*timeout_ms*/) { return false; }
 
   // The mouse cursor, hidden for a run in mode "S" and shown at its end.
   virtual void HideCursor() = 0;

@@ -15,11 +15,27 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
   return text;
 }
 
+namespace {
+
+// A host that cycles its hack ends the last run with SIGTERM and starts the
+// next one at once, while the last run's form may exist for a moment longer.
+// Refusing the next run then would leave the host's window black until the
+// following cycle, so a run inside a host's window gives the last one a
+// moment to end. A run that does not end (another monitor's, under a host
+// that runs one hack per monitor) still refuses this one.
+bool LastRunEndsInTime(const std::string& argument_text, SaverPlatform& platform) {
+  if (!argument_text.empty() && ModeLetter(argument_text) != "S") return false;
+  if (platform.RunHostWindow() != HostWindowState::Usable) return false;
+  return platform.WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs);
+}
+
+}  // namespace
+
 void Main(const std::string& argument_text, SaverPlatform& platform) {
   // Both look-ups are made, whatever the first one found.
   const bool saver_running = platform.WindowWithTitleExists(kRunFormTitle);
   const bool dialog_open = platform.WindowWithTitleExists(kSettingsDialogTitle);
-  if (saver_running || dialog_open) {
+  if (dialog_open || (saver_running && !LastRunEndsInTime(argument_text, platform))) {
     platform.EndProgram();
     return;
   }

@@ -39,6 +39,12 @@ class FakeSaverPlatform final : public SaverPlatform {
     log.push_back("load run form '" + argument_text + "'");
   }
   HostWindowState RunHostWindow() override { return host_window; }
+  bool titles_go_on_wait = false;  // the windows waited for go meanwhile
+  bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
+    log.push_back("wait " + std::to_string(timeout_ms) + " for " + title + " to go");
+    if (titles_go_on_wait) windows.erase(title);
+    return windows.count(title) == 0;
+  }
   void HideCursor() override { log.push_back("hide cursor"); }
   void ShowCursor() override { log.push_back("show cursor"); }
   void EndProgram() override {

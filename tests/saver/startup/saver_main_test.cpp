@@ -90,5 +90,38 @@ TEST(MainHostWindow, AUsableWindowKeepsTheCursorAndABadOneEndsTheRun) {
   EXPECT_EQ(dialog.log, Concat(kCheck, Concat(kPrepare, {"settings dialog", "end"})));
 }
 
+// A host cycling its hack starts the next run while the last one ends: a run
+// inside a host's window waits for it; one that stays (another monitor's)
+// refuses this run as before. Nothing else waits.
+TEST(MainHostWindow, ARunInAHostWindowWaitsForTheLastRunToEnd) {
+  const std::string wait = "wait " + std::to_string(kLastRunEndWaitMs) + " for Oruna_Main to go";
+  for (const bool ends : {true, false}) {
+    test::FakeSaverPlatform platform;
+    platform.windows = {"Oruna_Main"};
+    platform.host_window = HostWindowState::Usable;
+    platform.titles_go_on_wait = ends;
+    Main("/s", platform);
+    EXPECT_EQ(platform.log, Concat(kCheck, ends ? Concat({wait}, Concat(kPrepare, {"load run form '/s'"}))
+                                                : Log{wait, "end"}));
+  }
+  struct Case {
+    std::string args;
+    std::set<std::string> windows;
+    HostWindowState host;
+  };
+  for (const Case& c : {Case{"/s", {"Oruna_Main"}, HostWindowState::Absent},
+                        Case{"/s", {"Oruna_Main", "<Oruna>"}, HostWindowState::Usable},
+                        Case{"/s", {"<Oruna>"}, HostWindowState::Usable},
+                        Case{"/c", {"Oruna_Main"}, HostWindowState::Usable},
+                        Case{"/p 5", {"Oruna_Main"}, HostWindowState::Usable}}) {
+    test::FakeSaverPlatform platform;
+    platform.windows = c.windows;
+    platform.host_window = c.host;
+    platform.titles_go_on_wait = true;
+    Main(c.args, platform);
+    EXPECT_EQ(platform.log, Concat(kCheck, {"end"})) << c.args << " " << c.windows.size();
+  }
+}
+
 }  // namespace
 }  // namespace oruna
