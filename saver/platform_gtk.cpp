@@ -67,6 +67,14 @@ class GtkSaverPlatform final : public SaverPlatform {
     return true;
   }
 
+  void ReplaceWithRenderer() override {
+    if (display_ != nullptr) XCloseDisplay(display_);
+    display_ = nullptr;
+    std::string path = oruna::ProgramFolder() + "/" + kRendererFileName;
+    char* argv[] = {path.data(), nullptr};
+    execv(path.c_str(), argv);
+  }
+
   void HideCursor() override { HideCursorX11(XDisplay()); }
   void ShowCursor() override { ShowCursorX11(XDisplay()); }
 

@@ -44,6 +44,9 @@ class SaverPlatform {
   // Waits up to `timeout_ms` for every window titled `title` to go; true
   // when none is left. Systems without such hosts do not wait.
   virtual bool WaitForTitleGone(const std::string& /*title*/, int /*timeout_ms*/) { return false; }
+  // Replaces this program with the renderer from the program folder, in the
+  // same process. Returns only when that failed (or is not offered).
+  virtual void ReplaceWithRenderer() {}
 
   // The mouse cursor, hidden for a run in mode "S" and shown at its end.
   virtual void HideCursor() = 0;

@@ -17,16 +17,23 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
 
 namespace {
 
-// A host that cycles its hack ends the last run with SIGTERM and starts the
-// next one at once, while the last run's form may exist for a moment longer.
-// Refusing the next run then would leave the host's window black until the
-// following cycle, so a run inside a host's window gives the last one a
-// moment to end. A run that does not end (another monitor's, under a host
-// that runs one hack per monitor) still refuses this one.
-bool LastRunEndsInTime(const std::string& argument_text, SaverPlatform& platform) {
-  if (!argument_text.empty() && ModeLetter(argument_text) != "S") return false;
-  if (platform.RunHostWindow() != HostWindowState::Usable) return false;
-  return platform.WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs);
+bool IsRunSwitch(const std::string& argument_text) {
+  return argument_text.empty() || ModeLetter(argument_text) == "S";
+}
+
+// Another run's form exists. Outside a host's window this run is refused.
+// Inside one, two things look like that: a host that cycles its hack ends
+// the last run with SIGTERM and starts the next at once, while the last
+// run's form lingers a moment; and a host that runs one hack per monitor
+// starts a run for each. So the run waits briefly for the other to end, and
+// when it does not, this monitor still shows the scene: the program becomes
+// a renderer alone in its host's window, while the other run keeps the music
+// and the texture files. Returns false when this run must end.
+bool RunBesideAnotherRun(const std::string& argument_text, SaverPlatform& platform) {
+  if (!IsRunSwitch(argument_text) || platform.RunHostWindow() != HostWindowState::Usable) return false;
+  if (platform.WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs)) return true;
+  platform.ReplaceWithRenderer();  // returns only when that failed
+  return false;
 }
 
 }  // namespace
@@ -35,7 +42,7 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
   // Both look-ups are made, whatever the first one found.
   const bool saver_running = platform.WindowWithTitleExists(kRunFormTitle);
   const bool dialog_open = platform.WindowWithTitleExists(kSettingsDialogTitle);
-  if (dialog_open || (saver_running && !LastRunEndsInTime(argument_text, platform))) {
+  if (dialog_open || (saver_running && !RunBesideAnotherRun(argument_text, platform))) {
     platform.EndProgram();
     return;
   }

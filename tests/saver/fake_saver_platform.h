@@ -39,6 +39,7 @@ class FakeSaverPlatform final : public SaverPlatform {
     log.push_back("load run form '" + argument_text + "'");
   }
   HostWindowState RunHostWindow() override { return host_window; }
+  void ReplaceWithRenderer() override { log.push_back("become renderer"); }
   bool titles_go_on_wait = false;  // the windows waited for go meanwhile
   bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
     log.push_back("wait " + std::to_string(timeout_ms) + " for " + title + " to go");

@@ -166,6 +166,25 @@ TEST_F(HostWindowRun, CyclesStartingTheNextRunAtOnceEachShowTheScene) {
   EXPECT_TRUE(WaitUntil([&] { return ProcessesIn(program_dir_).empty(); }, kEndTimeout));
 }
 
+// A host that runs one hack per monitor starts a run in each of its windows.
+// The first keeps the music; the second, once it has waited for the first to
+// end, shows the scene as a renderer alone, which the host's SIGTERM ends.
+TEST_F(HostWindowRun, ASecondHostWindowGetsARendererOfItsOwn) {
+  const Window left = MakeHost(0, 0, 320, 240), right = MakeHost(400, 0, 320, 240);
+  const ScreenPoint sphere = SphereCentre(320, 240);
+  auto first = StartSaver(std::to_string(left));
+  ASSERT_TRUE(SceneAt(sphere.x, sphere.y));
+  auto second = StartSaver(std::to_string(right));
+  EXPECT_TRUE(SceneAt(400 + sphere.x, sphere.y));
+  EXPECT_EQ(ProcessesIn(program_dir_, "Oruna.scr").size(), 1u);
+  EXPECT_EQ(ProcessesIn(program_dir_, "Oruna.dll").size(), 2u);
+  second->Kill(SIGTERM);
+  first->Kill(SIGTERM);
+  EXPECT_EQ(second->Wait(kEndTimeout), 128 + SIGTERM);
+  EXPECT_EQ(first->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(WaitUntil([&] { return ProcessesIn(program_dir_).empty(); }, kEndTimeout));
+}
+
 // The host's window gone: nothing is left to draw in, and the run ends.
 TEST_F(HostWindowRun, TheHostWindowDestroyedEndsTheRun) {
   const Window host = MakeHost(0, 0, 320, 240);

@@ -91,9 +91,10 @@ TEST(MainHostWindow, AUsableWindowKeepsTheCursorAndABadOneEndsTheRun) {
 }
 
 // A host cycling its hack starts the next run while the last one ends: a run
-// inside a host's window waits for it; one that stays (another monitor's)
-// refuses this run as before. Nothing else waits.
-TEST(MainHostWindow, ARunInAHostWindowWaitsForTheLastRunToEnd) {
+// inside a host's window waits for it. A run that stays (another monitor's)
+// leaves this one a renderer alone. Outside a host's window, or for other
+// switches, the single-instance rule holds as before.
+TEST(MainHostWindow, ARunInAHostWindowWaitsForTheOtherRunOrBecomesARenderer) {
   const std::string wait = "wait " + std::to_string(kLastRunEndWaitMs) + " for Oruna_Main to go";
   for (const bool ends : {true, false}) {
     test::FakeSaverPlatform platform;
@@ -102,7 +103,7 @@ TEST(MainHostWindow, ARunInAHostWindowWaitsForTheLastRunToEnd) {
     platform.titles_go_on_wait = ends;
     Main("/s", platform);
     EXPECT_EQ(platform.log, Concat(kCheck, ends ? Concat({wait}, Concat(kPrepare, {"load run form '/s'"}))
-                                                : Log{wait, "end"}));
+                                                : Log{wait, "become renderer", "end"}));
   }
   struct Case {
     std::string args;
