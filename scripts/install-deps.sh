@@ -8,6 +8,7 @@ packages=(
   libgtk-3-dev libcairo2-dev libx11-dev libxtst-dev libxfixes-dev libxrandr-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic openbox
+  xscreensaver
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
 )
 missing=()
