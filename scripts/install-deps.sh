@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-mixer-dev libmpg123-dev libcdio-dev libcdio-paranoia-dev
-  libgtk-3-dev libcairo2-dev libx11-dev libxtst-dev libxfixes-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
+  libgtk-3-dev libcairo2-dev libx11-dev libxtst-dev libxfixes-dev libxrandr-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic
+  xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic openbox
+  xscreensaver
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils openbox xfwm4
 )
