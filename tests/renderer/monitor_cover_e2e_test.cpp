@@ -4,6 +4,7 @@
 // windowed fallback has no frame and a black surrounding.
 #include <gtest/gtest.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -74,6 +75,19 @@ Area ShowColourWindow(X11Connection& x11, Area want, uint32_t rgb, WindowKind ki
   return got;
 }
 
+// True when the cursor the server now shows for the pointer's window has no
+// opaque pixel: the blank cursor that hides it. (The dummy driver keeps no
+// frame buffer file to look at, but a blank cursor is seen here.)
+bool CursorBlank(Display* d) {
+  XFixesCursorImage* cursor = XFixesGetCursorImage(d);
+  if (cursor == nullptr) return false;
+  bool blank = true;
+  for (int i = 0; i < cursor->width * cursor->height; ++i)
+    if ((cursor->pixels[i] >> 24) != 0) blank = false;
+  XFree(cursor);
+  return blank;
+}
+
 void Click(Display* d, int x, int y) {
   XTestFakeMotionEvent(d, -1, x, y, CurrentTime);
   XTestFakeButtonEvent(d, 1, True, CurrentTime);
@@ -120,7 +134,7 @@ TEST_P(TwoMonitors, SecondIsBlackTakesNoFocusAndComesBackAfterTheRun) {
   // The pointer over the black monitor stays hidden, and a click there
   // leaves Escape with the renderer.
   Click(x11.get(), 1024 + 500, 400);
-  EXPECT_TRUE(x11.CursorHidden()) << "the pointer is hidden over the second monitor";
+  EXPECT_TRUE(CursorBlank(x11.get())) << "the pointer is hidden over the second monitor";
   EXPECT_FALSE(renderer.process().Wait(300ms).has_value()) << "a click does not end the renderer";
   x11.TapKey("Escape");
   ASSERT_EQ(renderer.process().Wait(5s), 0) << "Escape after a click on the other monitor ends the run";
