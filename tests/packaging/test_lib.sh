@@ -23,13 +23,7 @@ stop_xvfb() { [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true; }
 # pids_running <program file>: ids of the processes running that very file
 # (matched by /proc/<pid>/exe, so runs of other copies are not counted).
 pids_running() {
-  local want exe p
-  want=$(readlink -f "$1")
-  for p in /proc/[0-9]*; do
-    exe=$(readlink "$p/exe" 2>/dev/null) || continue
-    [ "$exe" = "$want" ] && echo "${p#/proc/}"
-  done
-  return 0
+  find /proc/[0-9]*/exe -maxdepth 0 -lname "$(readlink -f "$1")" 2>/dev/null | cut -d/ -f3
 }
 none_running() { [ -z "$(pids_running "$1")" ]; }
 some_running() { [ -n "$(pids_running "$1")" ]; }
