@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
-  libxml2-utils desktop-file-utils mate-screensaver  # installation and package tests
+  libxml2-utils desktop-file-utils xscreensaver mate-screensaver dbus-daemon  # installation tests
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -91,6 +91,7 @@ fi
 echo "== install the package"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$(readlink -f "$deb")"
 for f in $expected; do [ -e "$f" ] || fail "$f not installed"; done
+tests/packaging/xscreensaver_test.sh /usr
 tests/packaging/mate_screensaver_test.sh /usr
 echo "== remove the package"
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq oruna

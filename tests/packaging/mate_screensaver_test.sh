@@ -43,17 +43,6 @@ KEYS
 mate-screensaver --no-daemon --debug >"$work/mate.log" 2>&1 &
 wait_for 100 mate-screensaver-command --query >/dev/null 2>&1 || fail "mate-screensaver did not come up"
 
-# Mean red, green and blue (0..255) of the middle of the screen, where the
-# star is drawn; the saver's own window alone is black there.
-middle_colour() {
-  import -window root -crop 256x256+384+256 +repage -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info: 2>/dev/null
-}
-star_visible() {
-  local r g b
-  read -r r g b < <(middle_colour) || return 1
-  [ "$r" -gt 60 ] && [ "$r" -gt "$b" ]
-}
-
 for round in 1 2; do
   echo "== activation $round"
   mate-screensaver-command --activate >/dev/null

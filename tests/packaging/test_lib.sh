@@ -30,3 +30,15 @@ some_running() { [ -n "$(pids_running "$1")" ]; }
 
 # window_named <title>: true while a window with exactly that title exists.
 window_named() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
+
+# Mean red, green and blue (0..255) of the middle of a 1024x768 screen. The
+# scene's star fills it (orange); a host's own window alone is black there.
+middle_colour() {
+  import -window root -crop 256x256+384+256 +repage \
+    -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info: 2>/dev/null
+}
+star_visible() {
+  local r g b
+  read -r r g b < <(middle_colour) || return 1
+  [ "$r" -gt 128 ] && [ "$r" -gt $((b + 64)) ]
+}
