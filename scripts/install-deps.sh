@@ -8,6 +8,7 @@ packages=(
   libgtk-3-dev libcairo2-dev libx11-dev libxtst-dev libxfixes-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic
+  xscreensaver
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
   libxml2-utils desktop-file-utils xscreensaver mate-screensaver dbus-daemon  # installation tests
 )
