@@ -23,7 +23,8 @@ stop_xvfb() { [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID" 2>/dev/null || true; }
 # pids_running <program file>: ids of the processes running that very file
 # (matched by /proc/<pid>/exe, so runs of other copies are not counted).
 pids_running() {
-  find /proc/[0-9]*/exe -maxdepth 0 -lname "$(readlink -f "$1")" 2>/dev/null | cut -d/ -f3
+  # find fails when a process ends while it looks; the others still count.
+  { find /proc/[0-9]*/exe -maxdepth 0 -lname "$(readlink -f "$1")" 2>/dev/null || true; } | cut -d/ -f3
 }
 none_running() { [ -z "$(pids_running "$1")" ]; }
 some_running() { [ -n "$(pids_running "$1")" ]; }
@@ -35,7 +36,7 @@ window_named() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
 # scene's star fills it (orange); a host's own window alone is black there.
 middle_colour() {
   import -window root -crop 256x256+384+256 +repage \
-    -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info: 2>/dev/null
+    -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info: 2>/dev/null
 }
 star_visible() {
   local r g b
