@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree and checks it: its file list,
-# its fields, and that its Depends cover every shared library the programs
-# link. As root on a throwaway machine (CI=true) it also installs the package,
+# its fields, and that its Depends bring every shared library the programs
+# link or load during a run. As root on a throwaway machine (CI=true) it also installs the package,
 # runs the screen-saver host tests against the installed programs and removes
 # it again. Usage: scripts/test-package.sh [build dir, default build]
 set -euo pipefail
@@ -72,7 +72,7 @@ renderer=$(pids_running "$work/root/usr/lib/oruna/Oruna.dll")
 gl_loaded() { grep -q 'dri\|GLX_' "/proc/$renderer/maps"; }
 wait_for 50 gl_loaded || fail "the renderer loaded no GL driver"
 libraries=$(awk '$6 ~ /\.so/ {print $6}' "/proc/$renderer/maps" | sort -u)
-kill -TERM "$saver"; wait "$saver" || true
+kill -TERM "$saver"; wait "$saver" || true; saver=
 stop_xvfb
 for lib in $libraries; do
   case "$lib" in "$work"/*) continue ;; esac
