@@ -56,7 +56,7 @@ grep -qx "Exec=/opt/oruna/libexec/xscreensaver/oruna" "$work/stage/opt/oruna/sha
 echo "== the stand-in runs the installed programs"
 start_xvfb "$work"
 mkdir -m 700 "$work/runtime"
-XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config "$hack" --root &
+XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config "$hack" --root 2>"$work/run.err" &
 saver=$!
 wait_for 100 window_named Oruna_VC || fail "no renderer window"
 # exec: the process the host started is the saver itself, with /s.
@@ -68,4 +68,6 @@ kill -TERM "$saver"
 wait_for 50 none_running "$prefix/lib/oruna/Oruna.scr" || fail "saver still running after SIGTERM"
 wait_for 50 none_running "$prefix/lib/oruna/Oruna.dll" || fail "renderer left running after SIGTERM"
 saver=
+# In a sanitizer build both programs report their faults here.
+! grep -q "Sanitizer\|runtime error" "$work/run.err" || { cat "$work/run.err"; fail "sanitizer report"; }
 echo "PASS"
