@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -38,6 +39,16 @@ std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& nam
   }
   closedir(proc);
   return found;
+}
+
+pid_t ParentOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(in, line);
+  const size_t name_end = line.rfind(')');  // the name may hold blanks
+  int parent = 0;
+  if (name_end != std::string::npos) std::sscanf(line.c_str() + name_end + 1, " %*c %d", &parent);
+  return parent;
 }
 
 void EndAll(const std::string& folder) {

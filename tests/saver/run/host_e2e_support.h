@@ -18,6 +18,8 @@ bool InstallPrograms(const std::string& folder, const std::string& renderer);
 // given), by the first word of their command line, which is readable for
 // every user's processes.
 std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& name = "");
+// The parent of `pid`, 0 when it is gone.
+pid_t ParentOf(pid_t pid);
 // Kills whatever still runs from `folder`.
 void EndAll(const std::string& folder);
 

@@ -1,22 +1,16 @@
-// Oruna.scr as a screen-saver host's hack, end to end under a private Xvfb:
-// inside a top-level window of the test's own that stands in for the host,
-// and as the only hack of a real XScreenSaver.
+// Oruna.scr as a screen-saver host's hack, end to end under a private Xvfb,
+// inside top-level windows of the test's own that stand in for the host's.
 // GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 // clang-format on
-#include <dirent.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "host_e2e_support.h"
