@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic openbox
   xscreensaver
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
+  libxml2-utils desktop-file-utils mate-screensaver dbus-daemon  # installation tests
 )
 missing=()
 for p in "${packages[@]}"; do
