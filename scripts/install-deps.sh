@@ -10,7 +10,8 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic openbox
   xscreensaver
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils openbox xfwm4
+  libxml2-utils desktop-file-utils mate-screensaver dbus-daemon  # installation tests
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xfwm4  # monitor and window manager tests
 )
 missing=()
 for p in "${packages[@]}"; do
