@@ -13,8 +13,7 @@ namespace oruna {
 std::unique_ptr<RunWindowX11> RunWindowX11::Create(const char* title) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
-  const Window window =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
   // Both title properties, as a toolkit sets them: look-ups may read either.
   XStoreName(display, window, title);
   XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
