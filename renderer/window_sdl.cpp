@@ -6,6 +6,8 @@
 #include <SDL_syswm.h>
 
 #include "frame_pacer.h"
+#include "host_window_sdl.h"
+#include "host_window_x11.h"
 #include "loaded_modules.h"
 #include "message_box_sdl.h"
 #include "renderer_window.h"
@@ -155,18 +157,24 @@ bool RendererActive() { return g.active; }
 bool CreateRendererWindow(const char* title, int width, int height, int bits, bool fullscreen) {
   g.fullscreen = fullscreen;
   // A screen saver covers the screen until told otherwise: losing focus must
-  // not minimise it, and SDL must not print anything on its own.
+  // not minimise it. SDL's own handlers stay: they turn SIGTERM and SIGINT
+  // (the saver ends its renderer with SIGTERM) into a close request, so the
+  // teardown gives the desktop its display mode and cursor back.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   g.video_started = true;
   SetGlAttributes(bits);
-  g.window = CreateWindowForMode(title, width, height);
+  // Inside a host's window the host owns the screen, cursor and keyboard.
+  const bool hosted = RendererInHostWindow();
+  if (hosted) g.fullscreen = false;
+  g.window = hosted ? AdoptHostChildWindow(title, bits) : CreateWindowForMode(title, width, height);
   SetMessageBoxOwner(g.window);  // bad bitmaps are reported in front of it
   if (g.window != nullptr && CreateContext()) {
     if (g.fullscreen) SDL_ShowCursor(SDL_DISABLE);
-    SDL_ShowWindow(g.window);
-    SDL_RaiseWindow(g.window);
+    if (!hosted) {
+      SDL_ShowWindow(g.window);
+      SDL_RaiseWindow(g.window);
+    }
     if (g.fullscreen && !FullscreenModeHolds(width, height)) FallBackToWindow(width, height);
     ResizeToDrawable();
     if (InitScene()) return true;
@@ -195,6 +203,7 @@ void DestroyRendererWindow() {
     SDL_DestroyWindow(g.window);
     g.window = nullptr;
   }
+  DestroyHostChildWindow();  // an adopted window is ours to destroy
   if (g.video_started) {
     SDL_Quit();
     g.video_started = false;
@@ -212,6 +221,7 @@ int RunRendererLoop() {
     // Checked on every idle pass, so Escape works even while minimised; and
     // before drawing, so that the user does not wait for a frame nobody sees.
     if (g.keys[kEscape] || g.escape_pressed) return 0;
+    if (!FollowHostWindow()) return 0;
     if (!g.active) {
       SDL_WaitEvent(nullptr);  // nothing to show: sleep until something happens
       continue;

@@ -13,9 +13,11 @@
 #include <csignal>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "cursor_x11.h"
 #include "file_replace.h"
+#include "host_window_x11.h"
 #include "preview.h"
 #include "program_start.h"
 #include "run_form.h"
@@ -54,6 +56,27 @@ class GtkSaverPlatform final : public SaverPlatform {
   }
 
   void LoadRunForm(const std::string& argument_text) override;
+
+  HostWindowState RunHostWindow() override {
+    if (!host_window_) host_window_ = CheckHostWindowX11(XDisplay());
+    return *host_window_;
+  }
+
+  bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
+    for (int waited = 0; WindowWithTitleExists(title); waited += 20) {
+      if (waited >= timeout_ms) return false;
+      g_usleep(20 * 1000);
+    }
+    return true;
+  }
+
+  void ReplaceWithRenderer() override {
+    if (display_ != nullptr) XCloseDisplay(display_);
+    display_ = nullptr;
+    std::string path = oruna::ProgramFolder() + "/" + kRendererFileName;
+    char* argv[] = {path.data(), nullptr};
+    execv(path.c_str(), argv);
+  }
 
   void HideCursor() override { HideCursorX11(XDisplay()); }
   void ShowCursor() override { ShowCursorX11(XDisplay()); }
@@ -101,6 +124,7 @@ class GtkSaverPlatform final : public SaverPlatform {
   bool EnsureGtk();
 
   Display* display_ = nullptr;  // title look-ups and the cursor
+  std::optional<HostWindowState> host_window_;
   TitleLookupX11 titles_;
   bool gtk_ready_ = false;
   std::unique_ptr<RunWindowX11> run_window_;

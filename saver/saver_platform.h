@@ -11,6 +11,11 @@
 
 namespace oruna {
 
+// The window a screen-saver host that owns the screen hands a run: none, a
+// window that exists (the renderer draws into it and the host keeps the
+// cursor), or a value that names no window.
+enum class HostWindowState { Absent, Usable, NotAWindow };
+
 // What became of the program started with StartProgram.
 enum class ProgramState { Running, Exited, NotStarted };
 
@@ -32,6 +37,16 @@ class SaverPlatform {
   // Loads the hidden run form "Oruna_Main"; its Form_Load has run when this
   // returns.
   virtual void LoadRunForm(const std::string& argument_text) = 0;
+
+  // The host's window for a run, looked up once. Systems without such hosts
+  // have none.
+  virtual HostWindowState RunHostWindow() { return HostWindowState::Absent; }
+  // Waits up to `timeout_ms` for every window titled `title` to go; true
+  // when none is left. Systems without such hosts do not wait.
+  virtual bool WaitForTitleGone(const std::string& /*title*/, int /*timeout_ms*/) { return false; }
+  // Replaces this program with the renderer from the program folder, in the
+  // same process. Returns only when that failed (or is not offered).
+  virtual void ReplaceWithRenderer() {}
 
   // The mouse cursor, hidden for a run in mode "S" and shown at its end.
   virtual void HideCursor() = 0;

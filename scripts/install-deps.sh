@@ -5,10 +5,12 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-mixer-dev libmpg123-dev libcdio-dev libcdio-paranoia-dev
-  libgtk-3-dev libcairo2-dev libx11-dev libxtst-dev libxfixes-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
+  libgtk-3-dev libcairo2-dev libx11-dev libxtst-dev libxfixes-dev libxrandr-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic
+  xvfb xauth xdotool x11-utils imagemagick fonts-vlgothic openbox
+  xscreensaver
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
+  libxml2-utils desktop-file-utils mate-screensaver dbus-daemon  # installation tests
 )
 missing=()
 for p in "${packages[@]}"; do

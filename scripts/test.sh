@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build
 (cd build && ctest --output-on-failure -j2)
+scripts/test-package.sh build  # the .deb; installed and tested only in CI
 scripts/build.sh build-asan -DORUNA_SANITIZE=ON -DORUNA_BUILD_BENCH=OFF
 # Leaks are checked too; tests/lsan.supp names the system libraries whose
 # process-lifetime allocations are not ours to fix.

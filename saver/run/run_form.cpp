@@ -112,7 +112,8 @@ void RunForm::Form_QueryUnload() {
       music_.MP3Close();
     }
   }
-  if (ModeLetter(argument_text_) == "S") platform_.ShowCursor();
+  if (ModeLetter(argument_text_) == "S" && platform_.RunHostWindow() == HostWindowState::Absent)
+    platform_.ShowCursor();
   platform_.EndProgram();
 }
 

@@ -15,11 +15,34 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
   return text;
 }
 
+namespace {
+
+bool IsRunSwitch(const std::string& argument_text) {
+  return argument_text.empty() || ModeLetter(argument_text) == "S";
+}
+
+// Another run's form exists. Outside a host's window this run is refused.
+// Inside one, two things look like that: a host that cycles its hack ends
+// the last run with SIGTERM and starts the next at once, while the last
+// run's form lingers a moment; and a host that runs one hack per monitor
+// starts a run for each. So the run waits briefly for the other to end, and
+// when it does not, this monitor still shows the scene: the program becomes
+// a renderer alone in its host's window, while the other run keeps the music
+// and the texture files. Returns false when this run must end.
+bool RunBesideAnotherRun(const std::string& argument_text, SaverPlatform& platform) {
+  if (!IsRunSwitch(argument_text) || platform.RunHostWindow() != HostWindowState::Usable) return false;
+  if (platform.WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs)) return true;
+  platform.ReplaceWithRenderer();  // returns only when that failed
+  return false;
+}
+
+}  // namespace
+
 void Main(const std::string& argument_text, SaverPlatform& platform) {
   // Both look-ups are made, whatever the first one found.
   const bool saver_running = platform.WindowWithTitleExists(kRunFormTitle);
   const bool dialog_open = platform.WindowWithTitleExists(kSettingsDialogTitle);
-  if (saver_running || dialog_open) {
+  if (dialog_open || (saver_running && !RunBesideAnotherRun(argument_text, platform))) {
     platform.EndProgram();
     return;
   }
@@ -43,7 +66,15 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
     platform.EndProgram();
     return;
   }
-  if (mode == "S") platform.HideCursor();  // the run form shows it again at the end
+  // A run inside a host's window draws there; the host owns the cursor. An
+  // id that names no window leaves the run nowhere to draw.
+  const HostWindowState host = platform.RunHostWindow();
+  if (host == HostWindowState::NotAWindow) {
+    platform.EndProgram();
+    return;
+  }
+  // The run form shows it again at the end.
+  if (mode == "S" && host == HostWindowState::Absent) platform.HideCursor();
   platform.LoadRunForm(argument_text);
 }
 

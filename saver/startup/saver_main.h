@@ -12,6 +12,10 @@ namespace oruna {
 // exists anywhere on the display, a new instance ends at once.
 inline constexpr const char* kRunFormTitle = "Oruna_Main";
 inline constexpr const char* kSettingsDialogTitle = "<Oruna>";
+// How long a run inside a host's window waits for another run to end: longer
+// than an ending run may take, which gives its renderer a second to end and
+// another after ending it by force.
+inline constexpr int kLastRunEndWaitMs = 3000;
 
 // The program's start-up routine. `argument_text` is the command line after
 // the program's name as one text. Returns with a form loaded (run form or

@@ -25,6 +25,7 @@ class FakeSaverPlatform final : public SaverPlatform {
   bool ended = false;
   std::map<std::string, std::vector<uint8_t>> files;
   int64_t now_ms = 0;
+  HostWindowState host_window = HostWindowState::Absent;
 
   bool WindowWithTitleExists(const std::string& title) override {
     log.push_back("find " + title);
@@ -36,6 +37,14 @@ class FakeSaverPlatform final : public SaverPlatform {
   void StartPreview(int64_t parent) override { log.push_back("preview " + std::to_string(parent)); }
   void LoadRunForm(const std::string& argument_text) override {
     log.push_back("load run form '" + argument_text + "'");
+  }
+  HostWindowState RunHostWindow() override { return host_window; }
+  void ReplaceWithRenderer() override { log.push_back("become renderer"); }
+  bool titles_go_on_wait = false;  // the windows waited for go meanwhile
+  bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
+    log.push_back("wait " + std::to_string(timeout_ms) + " for " + title + " to go");
+    if (titles_go_on_wait) windows.erase(title);
+    return windows.count(title) == 0;
   }
   void HideCursor() override { log.push_back("hide cursor"); }
   void ShowCursor() override { log.push_back("show cursor"); }

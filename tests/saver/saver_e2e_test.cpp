@@ -27,6 +27,7 @@
 
 #include "bitmap_reader.h"
 #include "run_form.h"
+#include "screen_cursor_x11.h"
 #include "test_support.h"
 #include "window_search_x11.h"
 
@@ -69,6 +70,10 @@ class SaverEndToEnd : public ::testing::Test {
     ASSERT_TRUE(xvfb_.ok());
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
+    cursor_ = std::make_unique<test::ScreenCursor>(display_, xvfb_.framebuffer_file());
+    cursor_->UsePlainRootCursor();
+    cursor_->MovePointer(200, 150);
+    ASSERT_TRUE(cursor_->SeenWithin(kStartTimeout));
     namespace fs = std::filesystem;
     program_dir_ = temp_.path() + "/program";
     runtime_dir_ = temp_.path() + "/runtime";
@@ -185,12 +190,14 @@ class SaverEndToEnd : public ::testing::Test {
       EXPECT_EQ(image->height, sizes[i - 1]) << path;
     }
 
-    SleepWhileRunning(*saver, 300);
+    EXPECT_TRUE(cursor_->AbsentFor(300ms)) << "the cursor is hidden during the run";
+    ASSERT_TRUE(saver->Running());
     PressEscape();
     EXPECT_EQ(saver->Wait(kEndTimeout), 0);
     EXPECT_TRUE(ProcessEnds(renderer));
     EXPECT_FALSE(WindowExists("Oruna_VC"));
     EXPECT_FALSE(WindowExists("Oruna_Main"));
+    EXPECT_TRUE(cursor_->SeenWithin(kEndTimeout)) << "the cursor is shown again at the end";
   }
 
   void SleepWhileRunning(ChildProcess& saver, int ms) {
@@ -201,6 +208,7 @@ class SaverEndToEnd : public ::testing::Test {
   test::XvfbServer xvfb_;
   test::TempDir temp_;
   Display* display_ = nullptr;
+  std::unique_ptr<test::ScreenCursor> cursor_;
   std::string program_dir_, runtime_dir_, home_, report_;
   std::vector<pid_t> renderers_;
   rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
@@ -244,6 +252,17 @@ TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   ASSERT_TRUE(test::WaitUntil([&] { return size() > 0; }, kStartTimeout));
   const auto before = size();
   EXPECT_TRUE(test::WaitUntil([&] { return size() > before; }, kEndTimeout));
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+}
+
+// Started without a switch, the saver runs without touching the cursor.
+TEST_F(SaverEndToEnd, ARunWithoutASwitchLeavesTheCursorShown) {
+  InstallRenderer(Renderer::StandIn);
+  auto saver = StartSaver("");
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  ASSERT_GT(RendererOf(*saver), 0);
+  EXPECT_TRUE(cursor_->SeenWithin(kEndTimeout));
   PressEscape();
   EXPECT_EQ(saver->Wait(kEndTimeout), 0);
 }

@@ -25,16 +25,30 @@ std::vector<char*> CStrings(std::vector<std::string>& strings) {
   return out;
 }
 
+// A fresh directory under $TMPDIR; empty when none could be made.
+std::string MakeTempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string templ = std::string(base != nullptr ? base : "/tmp") + "/oruna-test-XXXXXX";
+  return mkdtemp(templ.data()) != nullptr ? templ : std::string();
+}
+
+void RemoveTree(const std::string& path) {
+  std::error_code ec;
+  if (!path.empty()) std::filesystem::remove_all(path, ec);
+}
+
 }  // namespace
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 XvfbServer::XvfbServer(const std::string& screen) {
+  framebuffer_dir_ = MakeTempDir();
   int fds[2];
-  if (pipe(fds) != 0) return;
+  if (framebuffer_dir_.empty() || pipe(fds) != 0) return;
   std::vector<std::string> argv = {"Xvfb",    "-displayfd", std::to_string(fds[1]),
                                    "-screen", "0",          screen,
-                                   "-nolisten", "tcp",      "-noreset"};
+                                   "-nolisten", "tcp",      "-noreset",
+                                   "-fbdir",  framebuffer_dir_};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
@@ -71,6 +85,7 @@ XvfbServer::~XvfbServer() {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
   }
+  RemoveTree(framebuffer_dir_);
   if (had_previous_) setenv("DISPLAY", previous_display_.c_str(), 1);
   else unsetenv("DISPLAY");
 }
@@ -118,16 +133,9 @@ void ChildProcess::Kill(int signal_number) {
   if (pid_ > 0 && !status_) kill(pid_, signal_number);
 }
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string templ = std::string(base != nullptr ? base : "/tmp") + "/oruna-test-XXXXXX";
-  if (mkdtemp(templ.data()) != nullptr) path_ = templ;
-}
+TempDir::TempDir() : path_(MakeTempDir()) {}
 
-TempDir::~TempDir() {
-  std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
+TempDir::~TempDir() { RemoveTree(path_); }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -13,7 +13,9 @@
 namespace oruna::test {
 
 // Starts Xvfb on a free display (-displayfd) with a 1024x768x24 screen and
-// points $DISPLAY at it for the life of the object.
+// points $DISPLAY at it for the life of the object. The screen's memory is a
+// file in a private folder (-fbdir), so that tests can see what is really
+// shown, the software cursor included.
 class XvfbServer {
  public:
   explicit XvfbServer(const std::string& screen = "1024x768x24");
@@ -22,10 +24,13 @@ class XvfbServer {
   XvfbServer& operator=(const XvfbServer&) = delete;
   bool ok() const { return pid_ > 0 && !display_.empty(); }
   const std::string& display() const { return display_; }
+  // The screen as an XWD file, kept up to date by the server.
+  std::string framebuffer_file() const { return framebuffer_dir_ + "/Xvfb_screen0"; }
 
  private:
   pid_t pid_ = -1;
   std::string display_;
+  std::string framebuffer_dir_;
   std::string previous_display_;
   bool had_previous_ = false;
 };

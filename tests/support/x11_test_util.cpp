@@ -3,7 +3,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <X11/extensions/Xfixes.h>
 
 #include "test_support.h"
 #include "window_search_x11.h"
@@ -60,16 +59,6 @@ bool X11Connection::Size(Window window, int& width, int& height) {
   width = attributes.width;
   height = attributes.height;
   return true;
-}
-
-bool X11Connection::CursorHidden() {
-  XFixesCursorImage* cursor = XFixesGetCursorImage(display_);
-  if (cursor == nullptr) return false;
-  bool hidden = true;
-  for (int i = 0; i < cursor->width * cursor->height; ++i)
-    if ((cursor->pixels[i] >> 24) != 0) hidden = false;  // any opaque pixel
-  XFree(cursor);
-  return hidden;
 }
 
 std::vector<uint32_t> X11Connection::Grab(int x, int y, int width, int height) {

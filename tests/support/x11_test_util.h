@@ -33,12 +33,6 @@ class X11Connection {
   void RequestClose(Window window);
   // Size of a window's inside, in pixels.
   bool Size(Window window, int& width, int& height);
-  // True when the cursor image now in use has no visible pixel (a blank
-  // cursor, as SDL sets to hide it). A cursor hidden with XFixesHideCursor is
-  // not seen here: the server still reports its image. Xvfb 21.1 draws no
-  // cursor into its -fbdir frame buffer either, so that hiding has no
-  // observable trace under Xvfb.
-  bool CursorHidden();
   // 0xRRGGBB pixels of a rectangle of the root window, rows top first.
   std::vector<uint32_t> Grab(int x, int y, int width, int height);
 

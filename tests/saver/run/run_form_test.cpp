@@ -214,17 +214,22 @@ TEST_F(RunFormTest, EndsAtTheFirstTickWhenTheRendererCannotBeStarted) {
                                 "end renderer", "timer off 1000", "BGM_MP3Close", "show cursor", "end"}));
 }
 
-TEST_F(RunFormTest, TheCursorIsShownAgainOnlyInModeS) {
-  for (const std::string args : {"", "/s", "-S"}) {
-    test::FakeSaverPlatform platform;
-    test::RecordingMusic music(platform.log);
-    platform.start_fails = true;  // ends at the first tick
-    RunForm form(platform, music, args);
-    form.Form_Load();
-    platform.Advance(100);
-    ASSERT_TRUE(platform.ended);
-    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "show cursor"), args.empty() ? 0 : 1)
-        << "'" << args << "'";
+// Only a run that hid the cursor (mode "S" outside a host's window) shows it.
+TEST_F(RunFormTest, TheCursorIsShownAgainOnlyInModeSOutsideAHostWindow) {
+  for (const HostWindowState host : {HostWindowState::Absent, HostWindowState::Usable}) {
+    for (const std::string args : {"", "/s", "-S"}) {
+      test::FakeSaverPlatform platform;
+      test::RecordingMusic music(platform.log);
+      platform.host_window = host;
+      platform.start_fails = true;  // ends at the first tick
+      RunForm form(platform, music, args);
+      form.Form_Load();
+      platform.Advance(100);
+      ASSERT_TRUE(platform.ended);
+      const bool hid = !args.empty() && host == HostWindowState::Absent;
+      EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "show cursor"), hid ? 1 : 0)
+          << "'" << args << "'";
+    }
   }
 }
 

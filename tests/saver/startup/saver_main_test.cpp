@@ -69,5 +69,60 @@ TEST(MainSingleInstance, APreviewOrRendererWindowDoesNotBlock) {
             Concat(kCheck, Concat(kPrepare, {"hide cursor", "load run form '/s'"})));
 }
 
+// A host that owns the screen hands the run its window: the run draws there
+// and leaves the cursor to the host; an id naming no window ends the run
+// before anything is started. Other modes do not look at it.
+TEST(MainHostWindow, AUsableWindowKeepsTheCursorAndABadOneEndsTheRun) {
+  for (const std::string args : {"/s", ""}) {
+    test::FakeSaverPlatform platform;
+    platform.host_window = HostWindowState::Usable;
+    Main(args, platform);
+    EXPECT_EQ(platform.log, Concat(kCheck, Concat(kPrepare, {"load run form '" + args + "'"}))) << args;
+
+    test::FakeSaverPlatform bad;
+    bad.host_window = HostWindowState::NotAWindow;
+    Main(args, bad);
+    EXPECT_EQ(bad.log, Concat(kCheck, Concat(kPrepare, {"end"}))) << args;
+  }
+  test::FakeSaverPlatform dialog;
+  dialog.host_window = HostWindowState::NotAWindow;
+  Main("/c", dialog);
+  EXPECT_EQ(dialog.log, Concat(kCheck, Concat(kPrepare, {"settings dialog", "end"})));
+}
+
+// A host cycling its hack starts the next run while the last one ends: a run
+// inside a host's window waits for it. A run that stays (another monitor's)
+// leaves this one a renderer alone. Outside a host's window, or for other
+// switches, the single-instance rule holds as before.
+TEST(MainHostWindow, ARunInAHostWindowWaitsForTheOtherRunOrBecomesARenderer) {
+  const std::string wait = "wait " + std::to_string(kLastRunEndWaitMs) + " for Oruna_Main to go";
+  for (const bool ends : {true, false}) {
+    test::FakeSaverPlatform platform;
+    platform.windows = {"Oruna_Main"};
+    platform.host_window = HostWindowState::Usable;
+    platform.titles_go_on_wait = ends;
+    Main("/s", platform);
+    EXPECT_EQ(platform.log, Concat(kCheck, ends ? Concat({wait}, Concat(kPrepare, {"load run form '/s'"}))
+                                                : Log{wait, "become renderer", "end"}));
+  }
+  struct Case {
+    std::string args;
+    std::set<std::string> windows;
+    HostWindowState host;
+  };
+  for (const Case& c : {Case{"/s", {"Oruna_Main"}, HostWindowState::Absent},
+                        Case{"/s", {"Oruna_Main", "<Oruna>"}, HostWindowState::Usable},
+                        Case{"/s", {"<Oruna>"}, HostWindowState::Usable},
+                        Case{"/c", {"Oruna_Main"}, HostWindowState::Usable},
+                        Case{"/p 5", {"Oruna_Main"}, HostWindowState::Usable}}) {
+    test::FakeSaverPlatform platform;
+    platform.windows = c.windows;
+    platform.host_window = c.host;
+    platform.titles_go_on_wait = true;
+    Main(c.args, platform);
+    EXPECT_EQ(platform.log, Concat(kCheck, {"end"})) << c.args << " " << c.windows.size();
+  }
+}
+
 }  // namespace
 }  // namespace oruna

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# `cmake --install` of a build: the exact set of files for the hosts, their
+# contents naming the final prefix (also when staged with DESTDIR), and the
+# installed stand-in starting the installed saver, which ends on SIGTERM as
+# the hosts end it. Usage: install_tree_test.sh <build dir>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/test_lib.sh"
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'stop_xvfb; [ -z "${saver:-}" ] || kill -9 "$saver" 2>/dev/null; rm -rf "$work"' EXIT
+
+expected_files="lib/oruna/Oruna.dll
+lib/oruna/Oruna.scr
+libexec/xscreensaver/oruna
+share/applications/screensavers/oruna.desktop
+share/xscreensaver/config/oruna.xml"
+
+file_list() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort); }
+
+echo "== install into a prefix"
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "install"; }
+[ "$(file_list "$prefix")" = "$expected_files" ] || fail "installed files: $(file_list "$prefix")"
+for f in lib/oruna/Oruna.scr lib/oruna/Oruna.dll libexec/xscreensaver/oruna; do
+  [ -x "$prefix/$f" ] || fail "$f is not executable"
+done
+# install_manifest.txt is what a user removes the installation by.
+for f in $expected_files; do
+  grep -qx "$prefix/$f" "$build/install_manifest.txt" || fail "$f missing from install_manifest.txt"
+done
+
+echo "== host files"
+hack=$prefix/libexec/xscreensaver/oruna
+grep -qx "exec '$prefix/lib/oruna/Oruna.scr' /s" "$hack" || fail "stand-in does not start the installed saver: $(cat "$hack")"
+xml=$prefix/share/xscreensaver/config/oruna.xml
+xmllint --noout "$xml" || fail "oruna.xml is not well-formed"
+# XScreenSaver pairs the settings file with the display mode by program name.
+[ "$(xmllint --xpath 'string(/screensaver/@name)' "$xml")" = "$(basename "$hack")" ] || fail "xml name"
+[ -n "$(xmllint --xpath 'string(/screensaver/@_label)' "$xml")" ] || fail "xml label"
+xmllint --xpath 'string(/screensaver/_description)' "$xml" | grep -q "$prefix/lib/oruna/Oruna.scr /c" ||
+  fail "xml description does not name the settings command"
+desktop=$prefix/share/applications/screensavers/oruna.desktop
+desktop-file-validate "$desktop" || fail "oruna.desktop is not valid"
+grep -qx "Exec=$hack" "$desktop" || fail "theme does not start the stand-in"
+grep -qx "Categories=Screensaver;" "$desktop" || fail "theme is not in the Screensaver category"
+
+echo "== staged install (DESTDIR) names the final prefix"
+DESTDIR=$work/stage cmake --install "$build" --prefix /opt/oruna >"$work/stage.log" || { cat "$work/stage.log"; fail "staged install"; }
+[ "$(file_list "$work/stage/opt/oruna")" = "$expected_files" ] || fail "staged files"
+! grep -rq "$work/stage" "$work/stage/opt/oruna/libexec" "$work/stage/opt/oruna/share" || fail "staging folder leaked into a host file"
+grep -q "exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libexec/xscreensaver/oruna" || fail "staged stand-in"
+grep -qx "Exec=/opt/oruna/libexec/xscreensaver/oruna" "$work/stage/opt/oruna/share/applications/screensavers/oruna.desktop" ||
+  fail "staged theme"
+
+echo "== the stand-in runs the installed programs"
+start_xvfb "$work"
+mkdir -m 700 "$work/runtime"
+XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config "$hack" --root 2>"$work/run.err" &
+saver=$!
+wait_for 100 window_named Oruna_VC || fail "no renderer window"
+# exec: the process the host started is the saver itself, with /s.
+[ "$(readlink "/proc/$saver/exe")" = "$prefix/lib/oruna/Oruna.scr" ] || fail "the started process is not the saver"
+[ "$(tr '\0' ' ' <"/proc/$saver/cmdline")" = "$prefix/lib/oruna/Oruna.scr /s " ] || fail "saver arguments"
+some_running "$prefix/lib/oruna/Oruna.dll" || fail "renderer not started from the program folder"
+for n in 1 2 3 4; do [ -s "$work/runtime/p_orvi/Oruna$n.bmp" ] || fail "texture $n not written"; done
+kill -TERM "$saver"
+wait_for 50 none_running "$prefix/lib/oruna/Oruna.scr" || fail "saver still running after SIGTERM"
+wait_for 50 none_running "$prefix/lib/oruna/Oruna.dll" || fail "renderer left running after SIGTERM"
+saver=
+# In a sanitizer build both programs report their faults here.
+! grep -q "Sanitizer\|runtime error" "$work/run.err" || { cat "$work/run.err"; fail "sanitizer report"; }
+echo "PASS"

@@ -1,0 +1,233 @@
+// The real Oruna.dll on a 1280x1024 Xvfb screen that also offers 1024x768:
+// the renderer switches the screen to 1024x768 with the cursor hidden and
+// gives the desktop its mode back at the end. When the server refuses the
+// change as the window is shown (with a failure, or with a success that
+// leaves the mode as it was), the renderer carries on in a 1024x768 window
+// at the top-left corner with the cursor shown, without and with a window
+// manager, and leaves the mode alone.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+// clang-format on
+#include <X11/Xatom.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "bmp_writer.h"
+#include "screen_cursor_x11.h"
+#include "test_support.h"
+#include "x11_test_util.h"
+
+namespace oruna::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kOpenbox = "/usr/bin/openbox";
+
+// A 1024x768 mode at about 60 Hz, added to the screen's only output so that
+// the display offers it beside its own 1280x1024.
+bool OfferMode1024x768(Display* display) {
+  const Window root = DefaultRootWindow(display);
+  XRRScreenResources* resources = XRRGetScreenResources(display, root);
+  if (resources == nullptr) return false;
+  const bool has_output = resources->noutput > 0;
+  if (has_output) {
+    char name[] = "1024x768_test";
+    XRRModeInfo info{};
+    info.width = 1024;
+    info.height = 768;
+    info.dotClock = 63500000;
+    info.hSyncStart = 1072;
+    info.hSyncEnd = 1176;
+    info.hTotal = 1328;
+    info.vSyncStart = 771;
+    info.vSyncEnd = 775;
+    info.vTotal = 798;
+    info.name = name;
+    info.nameLength = static_cast<unsigned>(std::strlen(name));
+    info.modeFlags = RR_HSyncNegative | RR_VSyncPositive;
+    const RRMode mode = XRRCreateMode(display, root, &info);
+    XRRAddOutputMode(display, resources->outputs[0], mode);
+  }
+  XRRFreeScreenResources(resources);
+  XSync(display, False);
+  return has_output;
+}
+
+class ModeChangeEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_TRUE(x11_.ok());
+    ASSERT_TRUE(OfferMode1024x768(x11_.get()));
+    cursor_ = std::make_unique<ScreenCursor>(x11_.get(), xvfb_.framebuffer_file());
+    cursor_->UsePlainRootCursor();
+    cursor_->MovePointer(200, 150);
+    ASSERT_TRUE(cursor_->SeenWithin(5s));
+    const std::string dir = runtime_.path() + "/p_orvi";
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    const uint32_t colours[] = {0xFFC040, 0x203080, 0xE06020, 0xFFFFFF};
+    for (int i = 0; i < 4; ++i)
+      ASSERT_TRUE(WriteSolidBitmap(dir + "/Oruna" + std::to_string(i + 1) + ".bmp", 16, 16, colours[i]));
+  }
+
+  // `refusal`: empty for a server that sets the mode, else "fail" or "ignore".
+  std::unique_ptr<ChildProcess> Start(const std::string& refusal = "") {
+    std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_.path()}};
+    if (!refusal.empty()) {
+      env["LD_PRELOAD"] = ORUNA_REFUSED_MODE_SHIM;
+      env["ORUNA_MODE_REFUSAL"] = refusal;
+      // The sanitizer runtime wants to be loaded first; the shim has no
+      // instrumented code, so its place in the list does not matter.
+      const char* asan = std::getenv("ASAN_OPTIONS");
+      env["ASAN_OPTIONS"] = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+    }
+    return std::make_unique<ChildProcess>(std::vector<std::string>{BinaryDir() + "/Oruna.dll"}, env);
+  }
+
+  // The screen's size as the server has it now.
+  std::pair<int, int> ScreenSize() {
+    XWindowAttributes root{};
+    XGetWindowAttributes(x11_.get(), DefaultRootWindow(x11_.get()), &root);
+    return {root.width, root.height};
+  }
+
+  // The renderer window's inside: its place on the screen and its size.
+  struct Placement {
+    int x = -1, y = -1, width = 0, height = 0;
+  };
+  Placement WindowPlacement(Window window) {
+    Placement p;
+    Window child = 0;
+    XTranslateCoordinates(x11_.get(), window, DefaultRootWindow(x11_.get()), 0, 0, &p.x, &p.y, &child);
+    x11_.Size(window, p.width, p.height);
+    return p;
+  }
+
+  // Starts openbox and waits until it manages the screen.
+  bool StartWindowManager() {
+    window_manager_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{kOpenbox},
+        std::map<std::string, std::string>{{"HOME", runtime_.path()}, {"XDG_CONFIG_HOME", runtime_.path()}});
+    return WaitUntil([&] {
+      return WindowProperty(DefaultRootWindow(x11_.get()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).size() == 1;
+    }, 10s);
+  }
+
+  // A window property of 32-bit items: the atoms of _NET_WM_STATE, the
+  // frame's extents (left, right, top, bottom), the manager's check window.
+  std::vector<long> WindowProperty(Window window, const char* name, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(x11_.get(), window, XInternAtom(x11_.get(), name, False), 0, 64, False, type, &actual,
+                           &format, &count, &after, &data) == Success && data != nullptr) {
+      const long* longs = reinterpret_cast<const long*>(data);
+      values.assign(longs, longs + count);
+    }
+    if (data != nullptr) XFree(data);
+    return values;
+  }
+
+  // True once the scene is on the screen: the middle of the picture, where
+  // the sphere is, is no longer black.
+  bool WaitForPicture() {
+    return WaitUntil([&] {
+      for (uint32_t pixel : x11_.Grab(480, 352, 64, 64))
+        if (pixel != 0) return true;
+      return false;
+    }, 20s);
+  }
+
+  XvfbServer xvfb_{"1280x1024x24"};
+  X11Connection x11_;
+  std::unique_ptr<ScreenCursor> cursor_;
+  TempDir runtime_;
+  std::unique_ptr<ChildProcess> window_manager_;
+};
+
+TEST_F(ModeChangeEndToEnd, TheOfferedModeIsSetAndTheDesktopModeComesBackAtTheEnd) {
+  auto renderer = Start();
+  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
+  ASSERT_TRUE(WaitForPicture());
+  EXPECT_EQ(ScreenSize(), std::make_pair(1024, 768));
+  const Placement window = WindowPlacement(x11_.Find("Oruna_VC"));
+  EXPECT_EQ(window.width, 1024);
+  EXPECT_EQ(window.height, 768);
+  EXPECT_TRUE(cursor_->AbsentFor(500ms)) << "the cursor is hidden in full screen";
+  x11_.TapKey("Escape");
+  EXPECT_EQ(renderer->Wait(5s), 0);
+  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024)) << "the desktop's mode is restored";
+  EXPECT_TRUE(cursor_->SeenWithin(3s));
+}
+
+// The saver ends its renderer with SIGTERM (also when the saver itself dies):
+// taken as a close request, it leaves the desktop in its own mode.
+TEST_F(ModeChangeEndToEnd, AnEndRequestedBySignalGivesTheDesktopModeBack) {
+  auto renderer = Start();
+  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
+  ASSERT_TRUE(WaitForPicture());
+  ASSERT_EQ(ScreenSize(), std::make_pair(1024, 768));
+  renderer->Kill(SIGTERM);
+  EXPECT_EQ(renderer->Wait(5s), 0);
+  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  EXPECT_TRUE(cursor_->SeenWithin(3s));
+}
+
+TEST_F(ModeChangeEndToEnd, AModeRefusedAsTheWindowIsShownLeavesAWindowWithTheCursorShown) {
+  auto renderer = Start("fail");
+  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
+  ASSERT_TRUE(WaitForPicture());
+  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  const Placement window = WindowPlacement(x11_.Find("Oruna_VC"));
+  EXPECT_EQ(window.x, 0);
+  EXPECT_EQ(window.y, 0);
+  EXPECT_EQ(window.width, 1024);
+  EXPECT_EQ(window.height, 768);
+  EXPECT_TRUE(cursor_->SeenWithin(2s)) << "the cursor stays shown in a window";
+  x11_.TapKey("Escape");
+  EXPECT_EQ(renderer->Wait(5s), 0);
+  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  EXPECT_TRUE(cursor_->SeenWithin(3s));
+}
+
+// A server that answers success but keeps its mode: taken at its word, the
+// window would be made full screen at the desktop's 1280x1024 by the window
+// manager, with the cursor hidden.
+TEST_F(ModeChangeEndToEnd, AModeThatDidNotTakeLeavesAFramedWindowAtTheTopLeftCorner) {
+  if (access(kOpenbox, X_OK) != 0) GTEST_SKIP() << "openbox is not installed";
+  ASSERT_TRUE(StartWindowManager());
+  auto renderer = Start("ignore");
+  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
+  ASSERT_TRUE(WaitForPicture());
+  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  const Window id = x11_.Find("Oruna_VC");
+  // The manager's answers to the fallback arrive a little after it.
+  Placement window;
+  std::vector<long> frame;
+  EXPECT_TRUE(WaitUntil([&] {
+    window = WindowPlacement(id);
+    frame = WindowProperty(id, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    if (frame.size() != 4) frame.assign(4, 0);  // a window without a frame
+    return window.width == 1024 && window.height == 768 && window.x == frame[0] && window.y == frame[2];
+  }, 5s)) << "inside " << window.width << "x" << window.height << " at " << window.x << "," << window.y;
+  const Atom fullscreen = XInternAtom(x11_.get(), "_NET_WM_STATE_FULLSCREEN", False);
+  for (long state : WindowProperty(id, "_NET_WM_STATE", XA_ATOM))
+    EXPECT_NE(static_cast<Atom>(state), fullscreen) << "not full screen";
+  EXPECT_TRUE(cursor_->SeenWithin(2s)) << "the cursor stays shown in a window";
+  x11_.TapKey("Escape");
+  EXPECT_EQ(renderer->Wait(5s), 0);
+  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+}
+
+}  // namespace
+}  // namespace oruna::test
