@@ -43,7 +43,10 @@ renderer_cpu() {
   LD_PRELOAD=$preload "$bin/Oruna.dll" &
   local pid=$! window=""
   for _ in $(seq 100); do
-    window=$(xdotool search --name '^Oruna_VC$' 2>/dev/null | head -n1) && [ -n "$window" ] && break
+    # This renderer's own window once shown: the window of the run before may
+    # still be listed for a moment after its process has gone.
+    window=$(xdotool search --onlyvisible --pid "$pid" --name '^Oruna_VC$' 2>/dev/null | head -n1) &&
+      [ -n "$window" ] && break
     sleep 0.1
   done
   sleep 2
@@ -53,7 +56,11 @@ renderer_cpu() {
   sleep 3
   t1=$(awk '{print $14 + $15}' "/proc/$pid/stat")
   [ "$1" = hidden ] && xdotool windowmap "$window" && sleep 0.3
-  xdotool key --window "$window" Escape
+  xdotool key --window "$window" Escape 2>/dev/null || true
+  # The renderer may be gone between press and release, and xdotool then
+  # stops on the error with Escape still down in the server: the next
+  # renderer would see it held at its start and end at once.
+  xdotool keyup Escape
   wait $pid || true
   echo "$t0 $t1 $(getconf CLK_TCK)" | awk '{printf "%.1f\n", 100 * ($2 - $1) / $3 / 3}'
 }

@@ -1,8 +1,12 @@
 // Whole-program timings of Oruna.scr with the real renderer under a private
 // Xvfb: from "Oruna.scr /s" to the renderer's window being mapped and to its
 // first drawn frame (the screen's centre leaving black), from Escape to the
-// saver's exit, and the saver's CPU use while it watches the renderer.
-// Usage: saver_timing [runs]   (median of the runs; default 7)
+// saver's exit, and the saver's CPU use while it watches the renderer; also
+// when the saver started the renderer's process, which splits the start into
+// the saver's part and the renderer's.
+// Usage: saver_timing [runs] [folder]   (median of the runs, default 7; the
+// programs are taken from `folder`, default the build's bin folder, so that
+// two builds can be compared on one machine at one time)
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -69,8 +73,32 @@ unsigned long CentrePixel(Display* display) {
   return pixel;
 }
 
+// A child process of `parent`, 0 while it has none.
+pid_t FirstChild(pid_t parent) {
+  pid_t found = 0;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return 0;
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+    if (pid <= 0) continue;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    const size_t close = line.rfind(')');
+    char state = 0;
+    int ppid = 0;
+    if (close != std::string::npos && std::sscanf(line.c_str() + close + 1, " %c %d", &state, &ppid) == 2 &&
+        ppid == parent) {
+      found = pid;
+      break;
+    }
+  }
+  closedir(proc);
+  return found;
+}
+
 struct Run {
-  double to_map = -1, to_frame = -1, escape_to_window_gone = -1, escape_to_exit = -1;
+  double to_renderer_start = -1, to_map = -1, to_frame = -1, escape_to_window_gone = -1, escape_to_exit = -1;
   double watch_cpu_percent = -1;
 };
 
@@ -84,6 +112,8 @@ Run OneRun(Display* display, const std::string& folder, const std::map<std::stri
   ChildProcess saver({folder + "/Oruna.scr", "/s"}, env);
   Window window = None;
   while (steady_clock::now() - start < seconds(20)) {
+    if (run.to_renderer_start < 0 && FirstChild(saver.pid()) != 0)
+      run.to_renderer_start = Ms(steady_clock::now() - start);
     if (window == None) window = oruna::FindX11WindowByTitle(display, "Oruna_VC");
     if (window != None && run.to_map < 0 && Mapped(display, window)) run.to_map = Ms(steady_clock::now() - start);
     const unsigned long centre = run.to_map >= 0 ? CentrePixel(display) : bare;
@@ -122,6 +152,7 @@ Run OneRun(Display* display, const std::string& folder, const std::map<std::stri
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  const std::string programs = argc > 2 ? argv[2] : oruna::test::BinaryDir();
   oruna::test::XvfbServer xvfb;
   oruna::test::TempDir temp;
   if (!xvfb.ok()) {
@@ -133,12 +164,12 @@ int main(int argc, char** argv) {
   mkdir(folder.c_str(), 0700);
   mkdir(runtime.c_str(), 0700);
   for (const char* name : {"Oruna.scr", "Oruna.dll"})
-    std::filesystem::copy_file(oruna::test::BinaryDir() + "/" + name, folder + "/" + name);
+    std::filesystem::copy_file(programs + "/" + name, folder + "/" + name);
   const std::map<std::string, std::string> env = {
       {"XDG_RUNTIME_DIR", runtime}, {"HOME", temp.path()}, {"XDG_CONFIG_HOME", temp.path() + "/config"},
       {"SDL_AUDIODRIVER", "dummy"}};
 
-  std::vector<double> to_map, to_frame, to_gone, to_exit;
+  std::vector<double> to_renderer, to_map, to_frame, to_gone, to_exit;
   double cpu = -1;
   for (int i = 0; i < runs; ++i) {
     const Run run = OneRun(display, folder, env, i == 0);
@@ -147,17 +178,18 @@ int main(int argc, char** argv) {
       continue;
     }
     if (run.watch_cpu_percent >= 0) cpu = run.watch_cpu_percent;
+    to_renderer.push_back(run.to_renderer_start);
     to_map.push_back(run.to_map);
     to_frame.push_back(run.to_frame);
     to_gone.push_back(run.escape_to_window_gone);
     to_exit.push_back(run.escape_to_exit);
-    std::printf("run %d: window mapped %.0f ms, first frame %.0f ms; Escape to renderer window gone %.0f ms, "
+    std::printf("run %d: renderer started %.0f ms, window mapped %.0f ms, first frame %.0f ms; Escape to renderer window gone %.0f ms, "
                 "to saver exit %.0f ms\n",
-                i + 1, run.to_map, run.to_frame, run.escape_to_window_gone, run.escape_to_exit);
+                i + 1, run.to_renderer_start, run.to_map, run.to_frame, run.escape_to_window_gone, run.escape_to_exit);
   }
-  std::printf("median of %zu runs: /s to window mapped %.0f ms, to first frame %.0f ms; Escape to renderer "
+  std::printf("median of %zu runs: /s to renderer started %.0f ms, to window mapped %.0f ms, to first frame %.0f ms; Escape to renderer "
               "window gone %.0f ms, to saver exit %.0f ms (saver exit polled every 10 ms)\n",
-              to_frame.size(), Median(to_map), Median(to_frame), Median(to_gone), Median(to_exit));
+              to_frame.size(), Median(to_renderer), Median(to_map), Median(to_frame), Median(to_gone), Median(to_exit));
   std::printf("saver CPU while watching (5 s): %.2f %%\n", cpu);
   XCloseDisplay(display);
   return 0;

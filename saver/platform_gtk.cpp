@@ -1,5 +1,7 @@
-// Saver platform on Linux: GTK 3 (X11 backend forced) for the run form and
-// its timers, an own Xlib connection for title look-ups and the cursor,
+// Saver platform on Linux: the GLib main loop for the run form's timers, an
+// Xlib window for the hidden run form (a run starts no GUI toolkit), GTK 3
+// (X11 backend forced) for the settings dialog only, an own Xlib connection
+// for title look-ups and the cursor,
 // the renderer's process (its end watched through its process descriptor),
 // the Xlib preview, and the end of the program as an immediate process exit.
 #include <X11/Xlib.h>
@@ -19,6 +21,7 @@
 #include "preview.h"
 #include "program_start.h"
 #include "run_form.h"
+#include "run_window_x11.h"
 #include "saver_entry.h"
 #include "saver_main.h"
 #include "settings_dialog_entry.h"
@@ -110,6 +113,7 @@ class GtkSaverPlatform final : public SaverPlatform {
   };
   static gboolean OnTimer(gpointer data);
   static gboolean OnUnloadRequest(gpointer data);
+  static gboolean OnRunWindowEvents(gint fd, GIOCondition condition, gpointer data);
   static gboolean OnRendererExit(gint fd, GIOCondition condition, gpointer data);
   void StopExitWatch();
 
@@ -123,7 +127,7 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::optional<HostWindowState> host_window_;
   TitleLookupX11 titles_;
   bool gtk_ready_ = false;
-  GtkWidget* run_window_ = nullptr;
+  std::unique_ptr<RunWindowX11> run_window_;
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
   StartedProgram renderer_;
@@ -193,23 +197,23 @@ gboolean GtkSaverPlatform::OnUnloadRequest(gpointer data) {
   return G_SOURCE_REMOVE;
 }
 
+gboolean GtkSaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) {
+  auto* platform = static_cast<GtkSaverPlatform*>(data);
+  if (platform->run_window_->TakeCloseRequest()) OnUnloadRequest(data);
+  return G_SOURCE_CONTINUE;
+}
+
 void GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
-  if (!EnsureGtk()) EndProgram();
-  // A real top-level window, realized so that it carries its caption on the
-  // display for a second instance to find, and never shown.
-  run_window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(run_window_), kRunFormTitle);
-  gtk_widget_realize(run_window_);
-  gdk_display_sync(gdk_display_get_default());
+  // A real top-level window carrying its caption on the display for a second
+  // instance to find, and never shown.
+  run_window_ = RunWindowX11::Create(kRunFormTitle);
+  if (!run_window_) EndProgram();
 
   run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
   // Unload requests from outside: a close request to the window, or the
   // session asking the process to end.
-  g_signal_connect(run_window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer data) {
-                     OnUnloadRequest(data);
-                     return TRUE;
-                   }),
-                   this);
+  g_unix_fd_add(run_window_->ConnectionFd(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                OnRunWindowEvents, this);
   for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal_number, OnUnloadRequest, this);
 
   run_form_->Form_Load();
@@ -220,7 +224,8 @@ int GtkSaverPlatform::Run() {
     preview_->Run();
     EndProgram();
   }
-  if (run_form_) gtk_main();  // the run form ends the program itself
+  // The run form ends the program itself.
+  if (run_form_) g_main_loop_run(g_main_loop_new(nullptr, FALSE));
   return 0;
 }
 

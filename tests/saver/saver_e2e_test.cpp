@@ -174,8 +174,8 @@ class SaverEndToEnd : public ::testing::Test {
   }
 
   // Runs the saver with `renderer`, checks the textures and ends it with Escape.
-  void RunAndEndWithEscape() {
-    auto saver = StartSaver("/s");
+  void RunAndEndWithEscape(const std::map<std::string, std::string>& extra_env = {}) {
+    auto saver = StartSaver("/s", extra_env);
     ASSERT_TRUE(WaitForWindow("Oruna_VC"));
     EXPECT_TRUE(WindowExists("Oruna_Main"));
     const pid_t renderer = RendererOf(*saver);
@@ -224,6 +224,18 @@ TEST_F(SaverEndToEnd, RunWritesTheTexturesStartsTheRendererAndEndsWithIt) {
 TEST_F(SaverEndToEnd, RunWithTheRealRendererEndsOnEscape) {
   InstallRenderer(Renderer::Real);
   RunAndEndWithEscape();
+}
+
+// A run starts no GUI toolkit, only the settings dialog needs one: with the
+// toolkit unable to open any display, the run still works end to end, and
+// the settings dialog, which cannot appear, ends the program.
+TEST_F(SaverEndToEnd, ARunNeedsNoToolkit) {
+  InstallRenderer(Renderer::StandIn);
+  const std::map<std::string, std::string> no_toolkit = {{"GDK_BACKEND", "broadway"}};
+  RunAndEndWithEscape(no_toolkit);
+  auto dialog = StartSaver("/c", no_toolkit);
+  EXPECT_EQ(dialog->Wait(kEndTimeout), 0);
+  EXPECT_FALSE(WindowExists("<Oruna>"));
 }
 
 // The configured music reaches the sound output while the renderer runs.
