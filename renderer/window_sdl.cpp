@@ -176,6 +176,9 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // (the saver ends its renderer with SIGTERM) into a close request, so the
   // teardown gives the desktop its display mode and cursor back.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // X11 only: without a display, SDL would otherwise settle for another
+  // driver (off-screen, console) and draw, unseen and unstoppable, forever.
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   g.video_started = true;
   SetGlAttributes(bits);

@@ -60,6 +60,19 @@ class RendererEndToEnd : public ::testing::TestWithParam<const char*> {
   std::string dir_;
 };
 
+// Without an X display there is nobody to see the picture or to press
+// Escape: the renderer must end at once rather than draw somewhere else.
+TEST(RendererWithoutDisplay, EndsAtOnce) {
+  TempDir runtime;
+  const std::string dir = runtime.path() + "/p_orvi";
+  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  for (int i = 1; i <= 4; ++i)
+    ASSERT_TRUE(WriteSolidBitmap(dir + "/Oruna" + std::to_string(i) + ".bmp", 16, 16, 0xFFC040));
+  ChildProcess renderer({BinaryDir() + "/Oruna.dll"},
+                        {{"XDG_RUNTIME_DIR", runtime.path()}, {"DISPLAY", ":-1"}, {"WAYLAND_DISPLAY", ""}});
+  EXPECT_EQ(renderer.Wait(10s), 0);
+}
+
 TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {
   WriteAllTextures();
   auto renderer = Start();
