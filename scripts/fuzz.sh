@@ -9,7 +9,7 @@ dir=${2:-build-fuzz}
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DORUNA_FUZZ=ON > "$dir.configure.log" 2>&1 ||
   { cat "$dir.configure.log"; exit 1; }
-cmake --build "$dir" -j"$(nproc)"
+cmake --build "$dir" --target fuzzers -j"$(nproc)"
 
 # Seeds: the bitmap tests write every file they generate when asked to, so
 # the bitmap fuzzer starts from valid files of each layout. Uses a normal
