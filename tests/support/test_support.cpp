@@ -75,6 +75,13 @@ XvfbServer::~XvfbServer() {
   else unsetenv("DISPLAY");
 }
 
+void XvfbServer::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::map<std::string, std::string>& env) {
   std::vector<std::string> envs;

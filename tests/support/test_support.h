@@ -22,6 +22,8 @@ class XvfbServer {
   XvfbServer& operator=(const XvfbServer&) = delete;
   bool ok() const { return pid_ > 0 && !display_.empty(); }
   const std::string& display() const { return display_; }
+  // Ends the server at once, as a crash or a closed session would.
+  void Kill();
 
  private:
   pid_t pid_ = -1;
