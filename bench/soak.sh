@@ -116,7 +116,15 @@ echo "== first / last / max"
 awk '
   BEGIN { split("scr_rssKiB scr_fd scr_thr dll_rssKiB dll_fd dll_thr", name, " ") }
   $2 != "-" { for (i = 2; i <= 7; ++i) { v = $i + 0; if (NR == 1) first[i] = v; last[i] = v; if (v > max[i]) max[i] = v } }
-  END { for (i = 2; i <= 7; ++i) printf "%-11s first %8d  last %8d  max %8d\n", name[i - 1], first[i], last[i], max[i] }
+  # Settled: the value at minute 5 (or the first sample of a shorter run);
+  # growth is any later sample above it.
+  $2 != "-" && ($1 <= 5 || NR == 1) { for (i = 2; i <= 7; ++i) settled[i] = $i + 0 }
+  $2 != "-" && $1 > 5 { for (i = 2; i <= 7; ++i) if ($i + 0 > peak[i]) peak[i] = $i + 0 }
+  END {
+    for (i = 2; i <= 7; ++i)
+      printf "%-11s first %8d  last %8d  max %8d  grew after minute 5: %s\n", name[i - 1], first[i], last[i],
+             max[i], (peak[i] > settled[i] ? "by " (peak[i] - settled[i]) : "no")
+  }
 ' "$series"
 
 xdotool key Escape
