@@ -37,12 +37,11 @@ class CdioDisc final : public CdDisc {
     return cdio_read_audio_sectors(cdio_, out, lsn, static_cast<uint32_t>(count)) == DRIVER_OP_SUCCESS;
   }
   // libcdio keeps the image's data file open, so a deleted image would play
-  // on; like a disc taken out, it is gone as soon as its name is. A drive
-  // reports a changed medium; either way the disc never comes back, since
-  // another one may have been put in.
+  // on; like a disc taken out, it is gone as soon as its name is, and stays
+  // gone. A real drive is not asked here (a query may wait for the drive to
+  // spin up); a disc taken out of it fails its reads and plays silence.
   bool StillInserted() override {
-    if (removed_) return false;
-    removed_ = image_.empty() ? cdio_get_media_changed(cdio_) == 1 : MediaFile_Check(image_) != 0;
+    if (!removed_ && !image_.empty()) removed_ = MediaFile_Check(image_) != 0;
     return !removed_;
   }
 
