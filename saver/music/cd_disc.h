@@ -25,6 +25,9 @@ class CdDisc {
   // Reads `count` sectors from `lsn` into `out`; false on a read error.
   // Called from the CD reader thread only.
   virtual bool ReadAudio(int lsn, int count, uint8_t* out) = 0;
+  // False once the disc has been taken out (or its image has gone); the
+  // drive then counts as empty. Called from the media-control thread.
+  virtual bool StillInserted() { return true; }
 };
 
 // The track that holds sector `lsn`; null before the first or after the last.

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <string>
 
 #include "cd_disc.h"
 #include "media_layer.h"
@@ -24,7 +25,9 @@ void QuietCdio() {
 
 class CdioDisc final : public CdDisc {
  public:
-  CdioDisc(CdIo_t* cdio, std::vector<CdTrack> tracks) : cdio_(cdio), tracks_(std::move(tracks)) {}
+  // `image` is the CUE sheet standing in for the drive, empty for a drive.
+  CdioDisc(CdIo_t* cdio, std::vector<CdTrack> tracks, std::string image)
+      : cdio_(cdio), tracks_(std::move(tracks)), image_(std::move(image)) {}
   ~CdioDisc() override { cdio_destroy(cdio_); }
   CdioDisc(const CdioDisc&) = delete;
   CdioDisc& operator=(const CdioDisc&) = delete;
@@ -33,10 +36,20 @@ class CdioDisc final : public CdDisc {
   bool ReadAudio(int lsn, int count, uint8_t* out) override {
     return cdio_read_audio_sectors(cdio_, out, lsn, static_cast<uint32_t>(count)) == DRIVER_OP_SUCCESS;
   }
+  // libcdio keeps the image's data file open, so a deleted image would play
+  // on; like a disc taken out, it is gone as soon as its name is, and stays
+  // gone. A real drive is not asked here (a query may wait for the drive to
+  // spin up); a disc taken out of it fails its reads and plays silence.
+  bool StillInserted() override {
+    if (!removed_ && !image_.empty()) removed_ = MediaFile_Check(image_) != 0;
+    return !removed_;
+  }
 
  private:
   CdIo_t* cdio_;
   std::vector<CdTrack> tracks_;
+  std::string image_;
+  bool removed_ = false;
 };
 
 // The table of contents; false when there is no disc or it makes no sense.
@@ -86,7 +99,7 @@ std::unique_ptr<CdDisc> CdDisc_Open(CdOpenResult* result) {
     return nullptr;
   }
   *result = CdOpenResult::kOk;
-  return std::make_unique<CdioDisc>(cdio, std::move(tracks));
+  return std::make_unique<CdioDisc>(cdio, std::move(tracks), image && *image ? image : "");
 }
 
 }  // namespace oruna

@@ -108,6 +108,9 @@ void CdStream::ReaderLoop(std::shared_ptr<Shared> s) {
     const int n = std::min({kReadChunk, s->end_lsn - lsn, track->end_lsn - lsn, kRingSectors - s->count});
     const uint64_t generation = s->generation;
     lock.unlock();
+    // A read past the end of a shrunken image can report success without
+    // filling anything; it must then play silence, not the previous chunk.
+    std::fill(buffer.begin(), buffer.end(), 0);
     const bool ok = s->disc->ReadAudio(lsn, n, buffer.data());
     lock.lock();
     if (generation != s->generation) continue;  // stopped or restarted meanwhile

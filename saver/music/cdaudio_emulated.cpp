@@ -57,6 +57,7 @@ uint32_t CdAudioDevice::Open() {
 
 uint32_t CdAudioDevice::Handle(const MciRequest& request, std::string* answer) {
   if (!open_) return kMciErrInvalidDeviceName;
+  ForgetRemovedDisc();
   switch (request.verb) {
     case MciVerb::kSet:
       return request.time_format == "tmsf" ? 0 : kMciErrBadTimeFormat;
@@ -142,6 +143,16 @@ uint32_t CdAudioDevice::Play(const MciRequest& request) {
   // "play" plays the whole disc again.
   stream_->Play(from, end, request.has_to ? end : DiscStart(*disc_));
   return 0;
+}
+
+// A disc taken out while open leaves an empty drive: playback stops, and
+// every later command answers as it does for a drive opened empty.
+void CdAudioDevice::ForgetRemovedDisc() {
+  if (!disc_ || disc_->StillInserted()) return;
+  if (output_attached_) AudioOutput_SetExtraSource(nullptr, nullptr);
+  output_attached_ = false;
+  stream_.reset();
+  disc_.reset();
 }
 
 void CdAudioDevice::Close() {

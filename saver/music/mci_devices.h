@@ -30,6 +30,7 @@ class CdAudioDevice {
   uint32_t Play(const MciRequest& request);
   uint32_t PositionOf(const std::string& tmsf, int* lsn) const;
   void Close();
+  void ForgetRemovedDisc();
 
   bool open_ = false;
   std::shared_ptr<CdDisc> disc_;     // null: no disc in the drive

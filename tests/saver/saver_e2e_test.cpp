@@ -108,8 +108,10 @@ class SaverEndToEnd : public ::testing::Test {
     for (const auto& [key, value] : extra) env[key] = value;
     std::vector<std::string> argv = {program_dir_ + "/Oruna.scr"};
     if (!args.empty()) argv.push_back(args);
-    // A file-size limit (with SIGXFSZ ignored, so that a write fails as on a
-    // full disk instead of ending the process) is inherited by the saver alone.
+    // A file-size limit is inherited by the saver alone. The saver starts with
+    // SIGXFSZ at its default action; it must ignore the signal itself, so that
+    // a write past the limit fails as on a full disk instead of ending it.
+    // This process ignores it only while the limit is its own too.
     rlimit unlimited{};
     getrlimit(RLIMIT_FSIZE, &unlimited);
     const rlimit limited{file_size_limit_, unlimited.rlim_max};

@@ -90,6 +90,13 @@ XvfbServer::~XvfbServer() {
   else unsetenv("DISPLAY");
 }
 
+void XvfbServer::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::map<std::string, std::string>& env) {
   std::vector<std::string> envs;
@@ -102,8 +109,19 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
   std::vector<std::string> args_copy = argv;
   auto args = CStrings(args_copy);
   auto env_ptrs = CStrings(envs);
-  if (posix_spawn(&pid_, args_copy[0].c_str(), nullptr, nullptr, args.data(), env_ptrs.data()) != 0)
+  // SIGXFSZ starts at its default action in the child, whatever this process
+  // does with it: a program that must survive a file-size limit has to
+  // ignore the signal itself.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGXFSZ);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  if (posix_spawn(&pid_, args_copy[0].c_str(), nullptr, &attributes, args.data(), env_ptrs.data()) != 0)
     pid_ = -1;
+  posix_spawnattr_destroy(&attributes);
 }
 
 ChildProcess::~ChildProcess() {

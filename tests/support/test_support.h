@@ -26,6 +26,8 @@ class XvfbServer {
   const std::string& display() const { return display_; }
   // The screen as an XWD file, kept up to date by the server.
   std::string framebuffer_file() const { return framebuffer_dir_ + "/Xvfb_screen0"; }
+  // Ends the server at once, as a crash or a closed session would.
+  void Kill();
 
  private:
   pid_t pid_ = -1;

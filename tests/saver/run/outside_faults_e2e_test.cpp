@@ -1,0 +1,205 @@
+// Oruna.scr /s with the real renderer under a private Xvfb, while the world
+// around it fails: the sound device gives up in the middle of the run (SDL's
+// disk audio driver stops at the saver's file-size limit), the disc image
+// of the emulated CD drive is taken away, and the X server itself goes
+// away. The picture must go on where it can, the music goes quiet, and
+// nothing may hang: the run still ends on Escape, or with the display.
+// GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "music_fixtures.h"
+#include "test_support.h"
+#include "window_search_x11.h"
+
+namespace oruna {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+constexpr auto kStartTimeout = 10s;
+constexpr auto kEndTimeout = 5s;  // generous: timings are measured in bench/
+constexpr int kTone = 3000;
+constexpr int kSilence = 100;
+
+class OutsideFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // An orphaned renderer comes to us, so that we can see it end.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    ASSERT_TRUE(xvfb_.ok());
+    display_ = XOpenDisplay(nullptr);
+    ASSERT_NE(display_, nullptr);
+    program_dir_ = temp_.path() + "/program";
+    runtime_dir_ = temp_.path() + "/runtime";
+    home_ = temp_.path() + "/home";
+    for (const std::string& dir : {program_dir_, runtime_dir_, home_}) ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    for (const char* name : {"/Oruna.scr", "/Oruna.dll"})
+      std::filesystem::copy_file(test::BinaryDir() + name, program_dir_ + name);
+    test::UseDiskAudio(temp_.path());
+    audio_ = temp_.path() + "/audio.raw";
+  }
+
+  void TearDown() override {
+    if (renderer_ > 0) {
+      kill(renderer_, SIGKILL);
+      waitpid(renderer_, nullptr, 0);
+    }
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+
+  void WriteSettings(int kind, int track, const std::string& file) {
+    std::ofstream(program_dir_ + "/Oruna.ini") << "[Section]\r\nBGM区分= " << kind << "\r\nBGMﾘﾋﾟｰﾄ= " << track
+                                               << "\r\nBGMﾌｧｲﾙ=" << file << "\r\n";
+  }
+
+  // Starts the run with its sound on the disk driver. With `file_size_limit`
+  // the saver (alone) may write no file beyond that size.
+  std::unique_ptr<ChildProcess> StartRun(rlim_t file_size_limit = RLIM_INFINITY,
+                                         const std::map<std::string, std::string>& extra = {}) {
+    std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_dir_},
+                                              {"HOME", home_},
+                                              {"XDG_CONFIG_HOME", home_ + "/.config"},
+                                              {"LC_ALL", "C.UTF-8"},
+                                              {"SDL_AUDIODRIVER", "disk"},
+                                              {"SDL_DISKAUDIOFILE", audio_}};
+    for (const auto& [key, value] : extra) env[key] = value;
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limited{file_size_limit, unlimited.rlim_max};
+    // This process ignores SIGXFSZ only while the limit is its own too; the
+    // saver starts with the default action and must ignore it itself.
+    struct sigaction ignore{}, old_action{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &old_action);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    auto saver = std::make_unique<ChildProcess>(std::vector<std::string>{program_dir_ + "/Oruna.scr", "/s"}, env);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    sigaction(SIGXFSZ, &old_action, nullptr);
+    return saver;
+  }
+
+  // Waits for the renderer's window and remembers the renderer process.
+  bool RunIsOnScreen(ChildProcess& saver) {
+    if (!test::WaitUntil([&] { return FindX11WindowByTitle(display_, "Oruna_VC") != None; }, kStartTimeout))
+      return false;
+    const std::string children = "/proc/" + std::to_string(saver.pid()) + "/task/" +
+                                 std::to_string(saver.pid()) + "/children";
+    std::ifstream(children) >> renderer_;
+    return renderer_ > 0;
+  }
+
+  // Running, not a zombie waiting for the saver to reap it.
+  bool RendererAlive() {
+    std::string line;
+    std::getline(std::ifstream("/proc/" + std::to_string(renderer_) + "/stat"), line);
+    const size_t close = line.rfind(')');
+    return renderer_ > 0 && close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+  }
+
+  bool RendererEnds() {
+    return test::WaitUntil([&] {
+      if (waitpid(renderer_, nullptr, WNOHANG) == renderer_) return true;
+      return kill(renderer_, 0) != 0 && errno == ESRCH;
+    }, kEndTimeout);
+  }
+
+  // The renderer's picture goes on: its window is mapped and the renderer
+  // answers the X server (a window property read needs a round trip).
+  bool PictureGoesOn() {
+    XWindowAttributes attributes{};
+    const Window window = FindX11WindowByTitle(display_, "Oruna_VC");
+    return RendererAlive() && window != None && XGetWindowAttributes(display_, window, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+  }
+
+  void PressEscape() {
+    const KeyCode key = XKeysymToKeycode(display_, XK_Escape);
+    XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    XTestFakeKeyEvent(display_, key, False, CurrentTime);
+    XSync(display_, False);
+  }
+
+  size_t AudioBytes() { return test::DiskAudioSize(); }
+
+  test::XvfbServer xvfb_;
+  test::TempDir temp_;
+  Display* display_ = nullptr;
+  std::string program_dir_, runtime_dir_, home_, audio_;
+  pid_t renderer_ = -1;
+};
+
+TEST_F(OutsideFaults, ASoundDeviceLostMidRunLeavesThePictureAndEndsOnEscape) {
+  const std::string mp3 = temp_.path() + "/tone.mp3";
+  ASSERT_TRUE(test::MakeTone(mp3, 2, 440));
+  WriteSettings(2, 0, mp3);
+  // About 3 s of sound, then the device fails; the largest texture is far smaller.
+  constexpr rlim_t kLimit = 512 * 1024;
+  auto saver = StartRun(kLimit);
+  ASSERT_TRUE(RunIsOnScreen(*saver));
+  ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
+  ASSERT_TRUE(test::WaitUntil([&] { return AudioBytes() >= kLimit; }, kStartTimeout));
+  test::SleepMs(1000);  // the MP3 ends meanwhile and the music loop starts it again
+  EXPECT_EQ(AudioBytes(), kLimit);  // nothing more reached the device
+  EXPECT_TRUE(saver->Running());
+  EXPECT_TRUE(PictureGoesOn());
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(RendererEnds());
+}
+
+TEST_F(OutsideFaults, ACdImageTakenAwayMidRunSilencesTheMusicAndEndsOnEscape) {
+  const std::string cue = test::WriteToneDisc(temp_.path(), {75, 75, 75});  // 1 s a track
+  WriteSettings(1, 2, "");
+  auto saver = StartRun(RLIM_INFINITY, {{"ORUNA_CD_IMAGE", cue}});
+  ASSERT_TRUE(RunIsOnScreen(*saver));
+  ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
+  ASSERT_EQ(std::remove(cue.c_str()), 0);
+  ASSERT_EQ(std::remove((temp_.path() + "/disc.bin").c_str()), 0);
+  test::SleepMs(2500);  // the next polls find the drive empty; the read-ahead plays out
+  const size_t mark = AudioBytes();
+  test::SleepMs(500);
+  EXPECT_GT(AudioBytes(), mark);  // the output runs on, with silence
+  EXPECT_LT(test::DiskAudioPeakSince(mark), kSilence);
+  EXPECT_TRUE(saver->Running());
+  EXPECT_TRUE(PictureGoesOn());
+  PressEscape();
+  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(RendererEnds());
+}
+
+// With the display gone neither program has anything left to do: both end,
+// whatever their exit status, and none waits for an X server that is gone.
+TEST_F(OutsideFaults, TheXServerGoingAwayEndsBothPrograms) {
+  const std::string mp3 = temp_.path() + "/tone.mp3";
+  ASSERT_TRUE(test::MakeTone(mp3, 2, 440));
+  WriteSettings(2, 0, mp3);
+  auto saver = StartRun();
+  ASSERT_TRUE(RunIsOnScreen(*saver));
+  ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
+  XCloseDisplay(display_);
+  display_ = nullptr;
+  xvfb_.Kill();
+  EXPECT_TRUE(saver->Wait(kEndTimeout).has_value());
+  EXPECT_TRUE(RendererEnds());
+}
+
+}  // namespace
+}  // namespace oruna
