@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "monitor_cover.h"
+#include "window_manager_x11.h"
 
 namespace oruna {
 namespace {
@@ -59,19 +60,6 @@ Window CreateCover(const ScreenRect& r, bool hide_cursor) {
                                  CopyFromParent, mask, &attributes);
   XMapRaised(d, w);
   return w;
-}
-
-bool WindowManagerRuns(Display* d) {
-  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long items = 0, after = 0;
-  unsigned char* data = nullptr;
-  const int rc = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type,
-                                    &format, &items, &after, &data);
-  const bool found = rc == Success && type == XA_WINDOW && items == 1;
-  if (data != nullptr) XFree(data);
-  return found;
 }
 
 void SendToWindowManager(Display* d, Window w, const char* message, long l0, long l1, long l2) {

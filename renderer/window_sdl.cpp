@@ -6,6 +6,7 @@
 #include <SDL_syswm.h>
 
 #include "frame_pacer.h"
+#include "fullscreen_answer_x11.h"
 #include "host_window_sdl.h"
 #include "host_window_x11.h"
 #include "loaded_modules.h"
@@ -121,12 +122,17 @@ int RefreshRate() {
   return mode.refresh_rate;
 }
 
+// The window's X display and id; false when SDL does not draw through X11.
+bool X11Info(SDL_SysWMinfo& info) {
+  SDL_VERSION(&info.version);
+  return SDL_GetWindowWMInfo(g.window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11;
+}
+
 // Unmaps the window behind SDL's back; SDL, asking the server, then treats it
 // as not shown.
 void UnmapWindow() {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(g.window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  if (!X11Info(info)) return;
   XUnmapWindow(info.info.x11.display, info.info.x11.window);
   XSync(info.info.x11.display, False);
 }
@@ -155,13 +161,23 @@ void SetGlAttributes(int bits) {
 // screen, the requested client area at the top-left corner in a window.
 void CoverTheRest(int width, int height) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(g.window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return;
+  if (!X11Info(info)) return;
   ScreenRect drawn{0, 0, width, height};
   SDL_Rect bounds;
   if (g.fullscreen && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(g.window), &bounds) == 0)
     drawn = {bounds.x, bounds.y, bounds.w, bounds.h};
   CoverOtherMonitors(info.info.x11.window, drawn, g.fullscreen);
+}
+
+// Shows the window in front. In full screen SDL waits for a window manager
+// to answer; where none runs, the renderer answers itself.
+void ShowInFront(int width, int height) {
+  SDL_SysWMinfo info;
+  if (g.fullscreen && X11Info(info))
+    StartFullscreenAnswer(DisplayString(info.info.x11.display), info.info.x11.window, width, height);
+  SDL_ShowWindow(g.window);
+  FinishFullscreenAnswer();
+  SDL_RaiseWindow(g.window);
 }
 
 }  // namespace
@@ -189,10 +205,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   SetMessageBoxOwner(g.window);  // bad bitmaps are reported in front of it
   if (g.window != nullptr && CreateContext()) {
     if (g.fullscreen) SDL_ShowCursor(SDL_DISABLE);
-    if (!hosted) {
-      SDL_ShowWindow(g.window);
-      SDL_RaiseWindow(g.window);
-    }
+    if (!hosted) ShowInFront(width, height);
     if (g.fullscreen && !FullscreenModeHolds(width, height)) FallBackToWindow(width, height);
     ResizeToDrawable();
     if (InitScene()) {
