@@ -4,6 +4,7 @@
 // its 256-entry key table and active flag, and the ordered teardown.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <signal.h>
 
 #include "frame_pacer.h"
 #include "fullscreen_answer_x11.h"
@@ -169,6 +170,19 @@ void CoverTheRest(int width, int height) {
   CoverOtherMonitors(info.info.x11.window, drawn, g.fullscreen);
 }
 
+// A hang-up (the terminal or session that started the renderer going away)
+// ends it as SIGTERM does, through the teardown that gives the desktop its
+// display mode back; by default it would kill the renderer on the spot. A
+// hang-up ignored from the start (nohup) stays ignored.
+void EndOnHangUp() {
+  struct sigaction current {};
+  if (sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = [](int) { raise(SIGTERM); };
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
 // Shows the window in front. In full screen SDL waits for a window manager
 // to answer; where none runs, the renderer answers itself.
 void ShowInFront(int width, int height) {
@@ -197,6 +211,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   g.video_started = true;
+  EndOnHangUp();
   SetGlAttributes(bits);
   // Inside a host's window the host owns the screen, cursor and keyboard.
   const bool hosted = RendererInHostWindow();

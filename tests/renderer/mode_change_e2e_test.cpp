@@ -170,17 +170,22 @@ TEST_F(ModeChangeEndToEnd, TheOfferedModeIsSetAndTheDesktopModeComesBackAtTheEnd
   EXPECT_TRUE(cursor_->SeenWithin(3s));
 }
 
-// The saver ends its renderer with SIGTERM (also when the saver itself dies):
-// taken as a close request, it leaves the desktop in its own mode.
+// The saver ends its renderer with SIGTERM (also when the saver itself dies);
+// a terminal closing sends SIGHUP, Ctrl+C SIGINT. Each is taken as a close
+// request and leaves the desktop in its own mode.
 TEST_F(ModeChangeEndToEnd, AnEndRequestedBySignalGivesTheDesktopModeBack) {
-  auto renderer = Start();
-  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
-  ASSERT_TRUE(WaitForPicture());
-  ASSERT_EQ(ScreenSize(), std::make_pair(1024, 768));
-  renderer->Kill(SIGTERM);
-  EXPECT_EQ(renderer->Wait(5s), 0);
-  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
-  EXPECT_TRUE(cursor_->SeenWithin(3s));
+  for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+    SCOPED_TRACE(strsignal(signal_number));
+    auto renderer = Start();
+    ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
+    ASSERT_TRUE(WaitForPicture());
+    ASSERT_EQ(ScreenSize(), std::make_pair(1024, 768));
+    renderer->Kill(signal_number);
+    EXPECT_EQ(renderer->Wait(5s), 0);
+    EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+    EXPECT_TRUE(cursor_->SeenWithin(3s));
+    ASSERT_TRUE(x11_.WaitForWindowGone("Oruna_VC", 5s));
+  }
 }
 
 TEST_F(ModeChangeEndToEnd, AModeRefusedAsTheWindowIsShownLeavesAWindowWithTheCursorShown) {
