@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <signal.h>
+#include <stdlib.h>
 
 #include "frame_pacer.h"
 #include "fullscreen_answer_x11.h"
@@ -209,6 +210,12 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // X11 only: without a display, SDL would otherwise settle for another
   // driver (off-screen, console) and draw, unseen and unstoppable, forever.
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // SDL connects to the session's message bus at start. In a session without
+  // one, the bus library would launch a bus daemon for the display, which
+  // stays running after the renderer has ended (and costs the start its
+  // launch); the renderer needs no service from a bus that nobody else uses.
+  const char* bus = getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (bus == nullptr || *bus == '\0') setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
   g.video_started = true;
   EndOnHangUp();
