@@ -206,7 +206,17 @@ gboolean GtkSaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) 
 void GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
   // A real top-level window carrying its caption on the display for a second
   // instance to find, and never shown.
-  run_window_ = RunWindowX11::Create(kRunFormTitle);
+  bool taken = false;
+  run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
+  // Another run made its window after this run looked for one: both were
+  // started at the same instant, as a host running one hack per monitor
+  // starts them. This run then does what a run started beside another does.
+  if (taken && RunHostWindow() == HostWindowState::Usable) {
+    if (WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs)) run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
+    if (!run_window_) ReplaceWithRenderer();
+  }
+  // Ending also gives the cursor back: the server shows it again when the
+  // connection that hid it closes.
   if (!run_window_) EndProgram();
 
   run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);

@@ -8,11 +8,21 @@
 
 #include <cstring>
 
+#include "window_search_x11.h"
+
 namespace oruna {
 
-std::unique_ptr<RunWindowX11> RunWindowX11::Create(const char* title) {
+std::unique_ptr<RunWindowX11> RunWindowX11::Create(const char* title, bool& taken) {
+  taken = false;
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
+  XGrabServer(display);
+  if (FindX11WindowByTitle(display, title) != None) {
+    XUngrabServer(display);
+    XCloseDisplay(display);
+    taken = true;
+    return nullptr;
+  }
   const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
   // Both title properties, as a toolkit sets them: look-ups may read either.
   XStoreName(display, window, title);
@@ -26,6 +36,7 @@ std::unique_ptr<RunWindowX11> RunWindowX11::Create(const char* title) {
   XSetWMProtocols(display, window, &delete_window, 1);
   // The caption must be on the server before Main goes on: a second
   // instance started right after this one has to find it.
+  XUngrabServer(display);
   XSync(display, False);
   return std::unique_ptr<RunWindowX11>(new RunWindowX11(display, window, delete_window));
 }

@@ -15,9 +15,13 @@ namespace oruna {
 // connection's round trips.
 class RunWindowX11 {
  public:
-  // Opens the default display and creates the window; null when there is no
+  // Opens the default display and creates the window, unless a window with
+  // the same title exists: the look-up and the creation are one step for
+  // every other client (the server is grabbed between them), so of two
+  // programs doing this at the same instant exactly one gets the window.
+  // Null, with `taken` set, when the title was taken; null when there is no
   // display to create it on.
-  static std::unique_ptr<RunWindowX11> Create(const char* title);
+  static std::unique_ptr<RunWindowX11> Create(const char* title, bool& taken);
   ~RunWindowX11();
   RunWindowX11(const RunWindowX11&) = delete;
   RunWindowX11& operator=(const RunWindowX11&) = delete;

@@ -182,6 +182,25 @@ TEST_F(HostWindowRun, ASecondHostWindowGetsARendererOfItsOwn) {
   EXPECT_TRUE(WaitUntil([&] { return ProcessesIn(program_dir_).empty(); }, kEndTimeout));
 }
 
+// A host running one hack per monitor starts them at the same instant: both
+// runs find no other run, yet only one may keep the music and the texture
+// files; the other becomes a renderer alone, as above.
+TEST_F(HostWindowRun, TwoHostWindowsStartedAtOnceGetOneRunAndTwoPictures) {
+  const Window left = MakeHost(0, 0, 320, 240), right = MakeHost(400, 0, 320, 240);
+  const ScreenPoint sphere = SphereCentre(320, 240);
+  auto first = StartSaver(std::to_string(left));
+  auto second = StartSaver(std::to_string(right));
+  EXPECT_TRUE(SceneAt(sphere.x, sphere.y));
+  EXPECT_TRUE(SceneAt(400 + sphere.x, sphere.y));
+  EXPECT_TRUE(WaitUntil([&] { return ProcessesIn(program_dir_, "Oruna.dll").size() == 2; }, kStartTimeout));
+  EXPECT_EQ(ProcessesIn(program_dir_, "Oruna.scr").size(), 1u);
+  second->Kill(SIGTERM);
+  first->Kill(SIGTERM);
+  EXPECT_EQ(second->Wait(kEndTimeout), 0);
+  EXPECT_EQ(first->Wait(kEndTimeout), 0);
+  EXPECT_TRUE(WaitUntil([&] { return ProcessesIn(program_dir_).empty(); }, kEndTimeout));
+}
+
 // The host's window gone: nothing is left to draw in, and the run ends.
 TEST_F(HostWindowRun, TheHostWindowDestroyedEndsTheRun) {
   const Window host = MakeHost(0, 0, 320, 240);

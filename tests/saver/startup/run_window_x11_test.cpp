@@ -8,7 +8,14 @@
 // clang-format on
 #include <poll.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "run_window_x11.h"
 #include "test_support.h"
@@ -52,7 +59,9 @@ TEST(RunWindowX11, IsNamedNeverShownAndTakesOnlyACloseRequest) {
   ASSERT_TRUE(xvfb.ok());
   test::X11Connection other;  // another client, as a second instance would be
   ASSERT_TRUE(other.ok());
-  const auto run_window = RunWindowX11::Create("Oruna_Main");
+  bool taken = true;
+  const auto run_window = RunWindowX11::Create("Oruna_Main", taken);
+  EXPECT_FALSE(taken);
   ASSERT_NE(run_window, nullptr);
 
   // On the server as soon as it exists, under both title properties.
@@ -73,6 +82,60 @@ TEST(RunWindowX11, IsNamedNeverShownAndTakesOnlyACloseRequest) {
   ASSERT_TRUE(Readable(run_window->ConnectionFd()));
   EXPECT_TRUE(run_window->TakeCloseRequest());
   EXPECT_FALSE(run_window->TakeCloseRequest());
+}
+
+// Two runs started at the same instant both find no run window; only one
+// may make it. Several would-be runs race here, each a process of its own
+// released at once: a child's exit code says whether it got the window (0),
+// found the title taken (1) or failed (2); a winner holds its window until
+// every other child has ended.
+TEST(RunWindowX11, OfRunsMadeAtTheSameInstantExactlyOneGetsTheTitle) {
+  using namespace std::chrono_literals;
+  test::XvfbServer xvfb;
+  ASSERT_TRUE(xvfb.ok());
+  for (int round = 0; round < 5; ++round) {
+    constexpr int kRuns = 6;
+    int go[2], hold[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(hold), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < kRuns; ++i) {
+      const pid_t pid = fork();
+      if (pid == 0) {
+        close(go[1]);
+        close(hold[1]);
+        char c;
+        (void)!read(go[0], &c, 1);  // returns when the parent closes its end
+        bool taken = false;
+        auto window = RunWindowX11::Create("Oruna_Main", taken);
+        if (window) (void)!read(hold[0], &c, 1);
+        _exit(window ? 0 : taken ? 1 : 2);
+      }
+      children.push_back(pid);
+    }
+    close(go[0]);
+    close(hold[0]);
+    close(go[1]);  // all start now
+    std::map<int, int> codes;
+    int ended = 0;
+    for (auto end = std::chrono::steady_clock::now() + 10s; ended < kRuns - 1 && std::chrono::steady_clock::now() < end;) {
+      int status = 0;
+      if (waitpid(-1, &status, WNOHANG) > 0) {
+        ++codes[WIFEXITED(status) ? WEXITSTATUS(status) : -1];
+        ++ended;
+      } else {
+        std::this_thread::sleep_for(5ms);
+      }
+    }
+    close(hold[1]);  // the winner may go
+    for (; ended < kRuns; ++ended) {
+      int status = 0;
+      waitpid(-1, &status, 0);
+      ++codes[WIFEXITED(status) ? WEXITSTATUS(status) : -1];
+    }
+    EXPECT_EQ(codes[0], 1) << "round " << round;
+    EXPECT_EQ(codes[1], kRuns - 1) << "round " << round;
+  }
 }
 
 }  // namespace
