@@ -1,6 +1,20 @@
 # Shell helpers shared by the installation tests (sourced, not run).
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+skip() { echo "SKIP: $*"; exit 0; }
+
+# installed_for_host <host program> <prefix>: sets saver and renderer to the
+# programs installed under <prefix> and hack to the host's entry that starts
+# them; skips the test when the host or that entry is missing. The hosts
+# look for display modes only in their own system folder.
+installed_for_host() {
+  saver=$2/lib/oruna/Oruna.scr
+  renderer=$2/lib/oruna/Oruna.dll
+  hack=/usr/libexec/xscreensaver/oruna
+  command -v "$1" >/dev/null || skip "$1 is not installed"
+  [ -x "$hack" ] || skip "$hack is not installed"
+  grep -q "$saver" "$hack" || skip "$hack does not start $saver"
+}
 
 # wait_for <tenths of a second> <command...>: true once the command succeeds.
 wait_for() {

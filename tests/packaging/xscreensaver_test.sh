@@ -11,14 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_lib.sh"
 prefix=${1:-/usr}
-saver=$prefix/lib/oruna/Oruna.scr
-renderer=$prefix/lib/oruna/Oruna.dll
-hack=/usr/libexec/xscreensaver/oruna
-
-skip() { echo "SKIP: $*"; exit 0; }
-command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
-[ -x "$hack" ] || skip "$hack is not installed"
-grep -q "$saver" "$hack" || skip "$hack does not start $saver"
+installed_for_host xscreensaver "$prefix"
 
 work=$(mktemp -d)
 chmod 755 "$work"
