@@ -16,6 +16,7 @@
 
 #include "bgm_player.h"
 #include "music_fixtures.h"
+#include "music_test_fixture.h"
 #include "settings_values.h"
 #include "test_support.h"
 
@@ -23,18 +24,10 @@ namespace oruna {
 namespace {
 
 using namespace std::chrono_literals;
+using test::MusicDir;
+using test::SilentFor;
+using test::ToneSince;
 using test::WaitUntil;
-
-constexpr int kTone = 3000;    // a peak above this is a tone
-constexpr int kSilence = 100;  // a peak below this is silence
-
-// The process's working folder; the disk audio driver writes into it.
-const std::string& Dir() {
-  static test::TempDir dir;
-  static const bool audio = (test::UseDiskAudio(dir.path()), true);
-  (void)audio;
-  return dir.path();
-}
 
 // Passes commands on to the platform's service and keeps what it answered.
 class Recorder final : public MediaControl {
@@ -52,17 +45,6 @@ class Recorder final : public MediaControl {
   std::vector<Entry> log;
 };
 
-bool ToneSince(size_t mark) {
-  return WaitUntil([&] { return test::DiskAudioPeakSince(mark) > kTone; }, 3000ms);
-}
-
-// Silence over the next `ms` milliseconds of output.
-bool SilentFor(int ms) {
-  const size_t mark = test::DiskAudioSize();
-  test::SleepMs(ms);
-  return test::DiskAudioSize() > mark && test::DiskAudioPeakSince(mark) < kSilence;
-}
-
 uint32_t Send(const std::string& command, std::string* reply = nullptr) {
   return PlatformMediaControl().SendString(command, reply, 512);
 }
@@ -73,30 +55,17 @@ std::string Answer(const std::string& command) {
   return result ? "Error:" + std::to_string(result) : reply;
 }
 
-class EmulatedMusic : public ::testing::Test {
+class EmulatedMusic : public test::MusicPlayerTest {
  protected:
-  void SetUp() override {
-    Dir();
-    BGM_ResetState();
-    BGM_UseBackends(&recorder, nullptr);
-    BGM_Track = 0;
-    BGM_File.clear();
-    unsetenv("ORUNA_CD_IMAGE");
-  }
-  void TearDown() override {
-    BGM_CDClose();
-    BGM_MP3Close();
-    BGM_WAVStop();
-    BGM_UseBackends(nullptr, nullptr);
-  }
+  EmulatedMusic() { control_ = &recorder; }
   void UseDisc(const std::vector<int>& sectors) {
-    setenv("ORUNA_CD_IMAGE", test::WriteToneDisc(Dir(), sectors).c_str(), 1);
+    setenv("ORUNA_CD_IMAGE", test::WriteToneDisc(MusicDir(), sectors).c_str(), 1);
   }
   Recorder recorder;
 };
 
 TEST_F(EmulatedMusic, Mp3PlaysThenStopsAtItsEndAndTheLoopRestartsIt) {
-  BGM_File = Dir() + "/tone.mp3";
+  BGM_File = MusicDir() + "/tone.mp3";
   ASSERT_TRUE(test::MakeTone(BGM_File, 0.5, 440));
   size_t mark = test::DiskAudioSize();
   BGM_MP3Open();
@@ -120,7 +89,7 @@ TEST_F(EmulatedMusic, Mp3PlaysThenStopsAtItsEndAndTheLoopRestartsIt) {
 }
 
 TEST_F(EmulatedMusic, WavLoopsByItselfUntilStopped) {
-  BGM_File = Dir() + "/tone.wav";
+  BGM_File = MusicDir() + "/tone.wav";
   ASSERT_TRUE(test::MakeTone(BGM_File, 0.3, 660));
   BGM_WAVPlay();
   test::SleepMs(1000);  // more than three times the file's length
@@ -190,7 +159,7 @@ TEST_F(EmulatedMusic, RepeatTrackPollJumpsBackWhenTheNextTrackStarts) {
 }
 
 TEST_F(EmulatedMusic, EmptyDriveEndsPollingAtTheFirstPoll) {
-  setenv("ORUNA_CD_IMAGE", (Dir() + "/missing.cue").c_str(), 1);
+  setenv("ORUNA_CD_IMAGE", (MusicDir() + "/missing.cue").c_str(), 1);
   BGM_CDOpen();
   BGM_CDPoll();
   EXPECT_FALSE(CD_PollOn);
@@ -228,7 +197,7 @@ TEST_F(EmulatedMusic, TheServiceAnswersWithItsErrorNumbers) {
   EXPECT_EQ(Answer("status cdaudio current track"), "2");  // stop keeps the position
   EXPECT_EQ(Send("close cdaudio"), 0u);
 
-  const std::string mp3 = Dir() + "/a.mp3";
+  const std::string mp3 = MusicDir() + "/a.mp3";
   ASSERT_TRUE(test::MakeTone(mp3, 0.2, 440));
   EXPECT_EQ(Send("open \"" + mp3 + "\" Alias A"), 281u);
   EXPECT_EQ(Send("open \"" + mp3 + "\" type waveaudio Alias A"), 266u);
@@ -242,9 +211,9 @@ TEST_F(EmulatedMusic, TheServiceAnswersWithItsErrorNumbers) {
 }
 
 TEST_F(EmulatedMusic, UnplayableFilesAreSilentAndNeverBlock) {
-  const std::string missing = Dir() + "/none.mp3";
-  const std::string garbage = Dir() + "/garbage.mp3";
-  const std::string fifo = Dir() + "/fifo.mp3";
+  const std::string missing = MusicDir() + "/none.mp3";
+  const std::string garbage = MusicDir() + "/garbage.mp3";
+  const std::string fifo = MusicDir() + "/fifo.mp3";
   {
     std::mt19937 random(7);
     std::ofstream out(garbage, std::ios::binary);
@@ -253,7 +222,7 @@ TEST_F(EmulatedMusic, UnplayableFilesAreSilentAndNeverBlock) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
   const auto start = std::chrono::steady_clock::now();
-  for (const std::string& file : {missing, garbage, fifo, Dir()}) {
+  for (const std::string& file : {missing, garbage, fifo, MusicDir()}) {
     recorder.log.clear();
     BGM_File = file;
     BGM_MP3Open();
@@ -321,11 +290,6 @@ TEST(EmulatedMusicProcess, NothingIsPrintedWithOrWithoutAnAudioDevice) {
   ASSERT_TRUE(test::MakeTone(dir.path() + "/tone.wav", 0.2, 440));
   ASSERT_TRUE(test::MakeTone(dir.path() + "/tone.mp3", 0.2, 440));
   test::WriteToneDisc(dir.path(), {20, 20});
-  char self[4096];
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  ASSERT_GT(n, 0);
-  self[n] = '\0';
-
   const std::map<std::string, std::string> no_device = {
       {"ORUNA_MUSIC_CHILD", "none"}, {"SDL_AUDIODRIVER", "alsa"}, {"ALSA_CARD", "oruna_no_such_card"}};
   const std::map<std::string, std::string> disk = {{"ORUNA_MUSIC_CHILD", "device"},
@@ -334,17 +298,7 @@ TEST(EmulatedMusicProcess, NothingIsPrintedWithOrWithoutAnAudioDevice) {
   for (auto env : {no_device, disk}) {
     env["ORUNA_MUSIC_CHILD_DIR"] = dir.path();
     env["ORUNA_MUSIC_LOG"] = "";
-    const std::string out = dir.path() + "/stdout-" + env["ORUNA_MUSIC_CHILD"];
-    const std::string err = dir.path() + "/stderr-" + env["ORUNA_MUSIC_CHILD"];
-    test::ChildProcess child(
-        {"/bin/sh", "-c", "exec \"$0\" --gtest_filter=EmulatedMusicChild.QuietRun >\"$1\" 2>\"$2\"", self, out, err},
-        env);
-    ASSERT_TRUE(child.started());
-    const std::optional<int> exit_code = child.Wait(60s);
-    const std::vector<uint8_t> report = test::ReadFileBytes(out);
-    EXPECT_EQ(exit_code, 0) << std::string(report.begin(), report.end());
-    const std::vector<uint8_t> printed = test::ReadFileBytes(err);
-    EXPECT_TRUE(printed.empty()) << env["ORUNA_MUSIC_CHILD"] << ": " << std::string(printed.begin(), printed.end());
+    test::ExpectQuietRunOfSelf("EmulatedMusicChild.QuietRun", env, dir.path(), env["ORUNA_MUSIC_CHILD"]);
   }
 }
 

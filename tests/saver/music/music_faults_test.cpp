@@ -16,6 +16,7 @@
 
 #include "bgm_player.h"
 #include "music_fixtures.h"
+#include "music_test_fixture.h"
 #include "settings_values.h"
 #include "test_support.h"
 
@@ -23,28 +24,10 @@ namespace oruna {
 namespace {
 
 using namespace std::chrono_literals;
+using test::MusicDir;
+using test::SilentFor;
+using test::ToneSince;
 using test::WaitUntil;
-
-constexpr int kTone = 3000;    // a peak above this is a tone
-constexpr int kSilence = 100;  // a peak below this is silence
-
-const std::string& Dir() {
-  static test::TempDir dir;
-  static const bool audio = (test::UseDiskAudio(dir.path()), true);
-  (void)audio;
-  return dir.path();
-}
-
-bool ToneSince(size_t mark) {
-  return WaitUntil([&] { return test::DiskAudioPeakSince(mark) > kTone; }, 3000ms);
-}
-
-// The output keeps running and carries silence over the next `ms` ms.
-bool SilentFor(int ms) {
-  const size_t mark = test::DiskAudioSize();
-  test::SleepMs(ms);
-  return test::DiskAudioSize() > mark && test::DiskAudioPeakSince(mark) < kSilence;
-}
 
 // No sound is written at all over the next `ms` ms: the device is gone.
 bool OutputStoppedFor(int ms) {
@@ -53,28 +36,13 @@ bool OutputStoppedFor(int ms) {
   return test::DiskAudioSize() == mark;
 }
 
-class MusicFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Dir();
-    BGM_ResetState();
-    BGM_UseBackends(nullptr, nullptr);
-    BGM_Track = 0;
-    BGM_File.clear();
-    unsetenv("ORUNA_CD_IMAGE");
-  }
-  void TearDown() override {
-    BGM_CDClose();
-    BGM_MP3Close();
-    BGM_WAVStop();
-  }
-};
+class MusicFaults : public test::MusicPlayerTest {};
 
 // The disc in the emulated drive is its image; deleting the image is taking
 // the disc out. The player's poll then finds an empty drive and ends, the
 // output goes on with silence, and a later open sees no disc.
 TEST_F(MusicFaults, ADiscTakenOutMidPlayEndsThePollQuietly) {
-  const std::string cue = test::WriteToneDisc(Dir(), {150, 150, 150});  // 2 s a track
+  const std::string cue = test::WriteToneDisc(MusicDir(), {150, 150, 150});  // 2 s a track
   setenv("ORUNA_CD_IMAGE", cue.c_str(), 1);
   BGM_Track = 2;
   BGM_CDOpen();
@@ -85,7 +53,7 @@ TEST_F(MusicFaults, ADiscTakenOutMidPlayEndsThePollQuietly) {
   ASSERT_EQ(BGM_Query("status cdaudio current track"), "2");
 
   ASSERT_EQ(std::remove(cue.c_str()), 0);
-  ASSERT_EQ(std::remove((Dir() + "/disc.bin").c_str()), 0);
+  ASSERT_EQ(std::remove((MusicDir() + "/disc.bin").c_str()), 0);
   BGM_CDPoll();
   EXPECT_FALSE(CD_PollOn);
   EXPECT_EQ(BGM_Query("status cdaudio mode"), "not ready");
@@ -103,13 +71,13 @@ TEST_F(MusicFaults, ADiscTakenOutMidPlayEndsThePollQuietly) {
 // A disc that can no longer be read (the data file emptied under the cue
 // sheet) plays silence: a read error never stops the output or the poll.
 TEST_F(MusicFaults, AnUnreadableDiscPlaysSilence) {
-  const std::string cue = test::WriteToneDisc(Dir(), {150, 150});
+  const std::string cue = test::WriteToneDisc(MusicDir(), {150, 150});
   setenv("ORUNA_CD_IMAGE", cue.c_str(), 1);
   BGM_CDOpen();
   const size_t mark = test::DiskAudioSize();
   BGM_CDPoll();
   ASSERT_TRUE(ToneSince(mark));
-  ASSERT_EQ(truncate((Dir() + "/disc.bin").c_str(), 0), 0);
+  ASSERT_EQ(truncate((MusicDir() + "/disc.bin").c_str(), 0), 0);
   test::SleepMs(2500);  // the two seconds read ahead play out
   EXPECT_TRUE(SilentFor(500));
   BGM_CDPoll();
@@ -132,7 +100,7 @@ void FailOutputAfter(size_t bytes) {
 TEST(MusicFaultsChild, DeviceLostMidPlay) {
   const char* kind = std::getenv("ORUNA_MUSIC_FAULT_CHILD");
   if (!kind) GTEST_SKIP() << "run by MusicFaultsProcess";
-  Dir();
+  MusicDir();
   const std::string dir = std::getenv("ORUNA_MUSIC_FAULT_DIR");
   BGM_Track = 2;
   size_t mark = test::DiskAudioSize();
@@ -173,22 +141,10 @@ TEST(MusicFaultsProcess, ASoundDeviceLostMidPlayLeavesEveryCommandAnsweredAndNot
   ASSERT_TRUE(test::MakeTone(dir.path() + "/tone.mp3", 3, 440));
   ASSERT_TRUE(test::MakeTone(dir.path() + "/tone.wav", 0.5, 440));
   test::WriteToneDisc(dir.path(), {150, 150, 150});
-  char self[4096];
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  ASSERT_GT(n, 0);
-  self[n] = '\0';
   for (const std::string kind : {"mp3", "cd"}) {
-    const std::string out = dir.path() + "/stdout-" + kind;
-    const std::string err = dir.path() + "/stderr-" + kind;
-    test::ChildProcess child(
-        {"/bin/sh", "-c", "exec \"$0\" --gtest_filter=MusicFaultsChild.* >\"$1\" 2>\"$2\"", self, out, err},
-        {{"ORUNA_MUSIC_FAULT_CHILD", kind}, {"ORUNA_MUSIC_FAULT_DIR", dir.path()}, {"ORUNA_MUSIC_LOG", ""}});
-    ASSERT_TRUE(child.started());
-    const std::optional<int> exit_code = child.Wait(60s);
-    const std::vector<uint8_t> report = test::ReadFileBytes(out);
-    EXPECT_EQ(exit_code, 0) << kind << ": " << std::string(report.begin(), report.end());
-    const std::vector<uint8_t> printed = test::ReadFileBytes(err);
-    EXPECT_TRUE(printed.empty()) << kind << ": " << std::string(printed.begin(), printed.end());
+    const std::map<std::string, std::string> env = {
+        {"ORUNA_MUSIC_FAULT_CHILD", kind}, {"ORUNA_MUSIC_FAULT_DIR", dir.path()}, {"ORUNA_MUSIC_LOG", ""}};
+    test::ExpectQuietRunOfSelf("MusicFaultsChild.*", env, dir.path(), kind);
   }
 }
 

@@ -69,4 +69,14 @@ int DiskAudioPeakSince(size_t offset) {
   return peak;
 }
 
+bool ToneSince(size_t mark) {
+  return WaitUntil([&] { return DiskAudioPeakSince(mark) > kTone; }, std::chrono::seconds(3));
+}
+
+bool SilentFor(int ms) {
+  const size_t mark = DiskAudioSize();
+  SleepMs(ms);
+  return DiskAudioSize() > mark && DiskAudioPeakSince(mark) < kSilence;
+}
+
 }  // namespace oruna::test

@@ -24,4 +24,12 @@ size_t DiskAudioSize();
 // Largest sample magnitude written from byte `offset` to now.
 int DiskAudioPeakSince(size_t offset);
 
+constexpr int kTone = 3000;    // a peak above this is a tone
+constexpr int kSilence = 100;  // a peak below this is silence
+
+// A tone reaches the disk driver's output after byte `mark`, within 3 s.
+bool ToneSince(size_t mark);
+// The output keeps running and carries silence over the next `ms` ms.
+bool SilentFor(int ms);
+
 }  // namespace oruna::test

@@ -36,8 +36,8 @@ using test::ChildProcess;
 
 constexpr auto kStartTimeout = 10s;
 constexpr auto kEndTimeout = 5s;  // generous: timings are measured in bench/
-constexpr int kTone = 3000;
-constexpr int kSilence = 100;
+using test::kSilence;
+using test::kTone;
 
 class OutsideFaults : public ::testing::Test {
  protected:
