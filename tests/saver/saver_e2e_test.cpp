@@ -27,6 +27,7 @@
 
 #include "bitmap_reader.h"
 #include "run_form.h"
+#include "saver_e2e_fixture.h"
 #include "screen_cursor_x11.h"
 #include "test_support.h"
 #include "window_search_x11.h"
@@ -62,25 +63,19 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
   return out;
 }
 
-class SaverEndToEnd : public ::testing::Test {
+class SaverEndToEnd : public test::SaverEndToEndTest {
  protected:
   void SetUp() override {
     // Orphaned renderers come to us, so that we can see them end.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
-    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
     cursor_ = std::make_unique<test::ScreenCursor>(display_, xvfb_.framebuffer_file());
     cursor_->UsePlainRootCursor();
     cursor_->MovePointer(200, 150);
     ASSERT_TRUE(cursor_->SeenWithin(kStartTimeout));
-    namespace fs = std::filesystem;
-    program_dir_ = temp_.path() + "/program";
-    runtime_dir_ = temp_.path() + "/runtime";
-    home_ = temp_.path() + "/home";
-    for (const std::string& dir : {program_dir_, runtime_dir_, home_}) ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    fs::copy_file(test::BinaryDir() + "/Oruna.scr", program_dir_ + "/Oruna.scr");
-    report_ = temp_.path() + "/renderer-starts";
+    env_["ORUNA_STANDIN_REPORT"] = report_;
   }
 
   void TearDown() override {
@@ -94,39 +89,7 @@ class SaverEndToEnd : public ::testing::Test {
 
   enum class Renderer { StandIn, Real };
   void InstallRenderer(Renderer renderer) {
-    const std::string from = test::BinaryDir() + (renderer == Renderer::Real ? "/Oruna.dll" : "/renderer_standin");
-    std::filesystem::copy_file(from, program_dir_ + "/Oruna.dll");
-  }
-
-  std::unique_ptr<ChildProcess> StartSaver(const std::string& args,
-                                           const std::map<std::string, std::string>& extra = {}) {
-    std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_dir_},
-                                              {"HOME", home_},
-                                              {"XDG_CONFIG_HOME", home_ + "/.config"},
-                                              {"SDL_AUDIODRIVER", "dummy"},
-                                              {"ORUNA_STANDIN_REPORT", report_}};
-    for (const auto& [key, value] : extra) env[key] = value;
-    std::vector<std::string> argv = {program_dir_ + "/Oruna.scr"};
-    if (!args.empty()) argv.push_back(args);
-    // A file-size limit is inherited by the saver alone. The saver starts with
-    // SIGXFSZ at its default action; it must ignore the signal itself, so that
-    // a write past the limit fails as on a full disk instead of ending it.
-    // This process ignores it only while the limit is its own too.
-    rlimit unlimited{};
-    getrlimit(RLIMIT_FSIZE, &unlimited);
-    const rlimit limited{file_size_limit_, unlimited.rlim_max};
-    struct sigaction ignore{}, old_action{};
-    ignore.sa_handler = SIG_IGN;
-    if (file_size_limit_ != RLIM_INFINITY) {
-      sigaction(SIGXFSZ, &ignore, &old_action);
-      setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    auto saver = std::make_unique<ChildProcess>(argv, env);
-    if (file_size_limit_ != RLIM_INFINITY) {
-      setrlimit(RLIMIT_FSIZE, &unlimited);
-      sigaction(SIGXFSZ, &old_action, nullptr);
-    }
-    return saver;
+    Install(renderer == Renderer::Real ? "Oruna.dll" : "renderer_standin", "Oruna.dll");
   }
 
   bool WindowExists(const std::string& title) { return FindX11WindowByTitle(display_, title) != None; }
@@ -147,12 +110,7 @@ class SaverEndToEnd : public ::testing::Test {
   }
 
   // True once `pid` has ended and been reaped (by the saver or, orphaned, by us).
-  bool ProcessEnds(pid_t pid) {
-    return test::WaitUntil([&] {
-      if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
-      return kill(pid, 0) != 0 && errno == ESRCH;
-    }, kEndTimeout);
-  }
+  bool ProcessEnds(pid_t pid) { return test::ProcessEnds(pid, kEndTimeout); }
 
   // Escape for the renderer, once its window is on the screen to receive it.
   void PressEscape() {
@@ -207,13 +165,10 @@ class SaverEndToEnd : public ::testing::Test {
     ASSERT_TRUE(saver.Running());
   }
 
-  test::XvfbServer xvfb_;
-  test::TempDir temp_;
   Display* display_ = nullptr;
   std::unique_ptr<test::ScreenCursor> cursor_;
-  std::string program_dir_, runtime_dir_, home_, report_;
+  const std::string report_ = temp_.path() + "/renderer-starts";
   std::vector<pid_t> renderers_;
-  rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
 };
 
 TEST_F(SaverEndToEnd, RunWritesTheTexturesStartsTheRendererAndEndsWithIt) {

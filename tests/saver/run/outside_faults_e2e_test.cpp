@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "music_fixtures.h"
+#include "saver_e2e_fixture.h"
 #include "test_support.h"
 #include "window_search_x11.h"
 
@@ -39,22 +40,20 @@ constexpr auto kEndTimeout = 5s;  // generous: timings are measured in bench/
 using test::kSilence;
 using test::kTone;
 
-class OutsideFaults : public ::testing::Test {
+class OutsideFaults : public test::SaverEndToEndTest {
  protected:
+  // The run with the real renderer and its sound on the disk driver.
   void SetUp() override {
     // An orphaned renderer comes to us, so that we can see it end.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
-    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
-    program_dir_ = temp_.path() + "/program";
-    runtime_dir_ = temp_.path() + "/runtime";
-    home_ = temp_.path() + "/home";
-    for (const std::string& dir : {program_dir_, runtime_dir_, home_}) ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    for (const char* name : {"/Oruna.scr", "/Oruna.dll"})
-      std::filesystem::copy_file(test::BinaryDir() + name, program_dir_ + name);
+    Install("Oruna.dll", "Oruna.dll");
     test::UseDiskAudio(temp_.path());
-    audio_ = temp_.path() + "/audio.raw";
+    env_["LC_ALL"] = "C.UTF-8";
+    env_["SDL_AUDIODRIVER"] = "disk";
+    env_["SDL_DISKAUDIOFILE"] = temp_.path() + "/audio.raw";
   }
 
   void TearDown() override {
@@ -68,32 +67,6 @@ class OutsideFaults : public ::testing::Test {
   void WriteSettings(int kind, int track, const std::string& file) {
     std::ofstream(program_dir_ + "/Oruna.ini") << "[Section]\r\nBGM区分= " << kind << "\r\nBGMﾘﾋﾟｰﾄ= " << track
                                                << "\r\nBGMﾌｧｲﾙ=" << file << "\r\n";
-  }
-
-  // Starts the run with its sound on the disk driver. With `file_size_limit`
-  // the saver (alone) may write no file beyond that size.
-  std::unique_ptr<ChildProcess> StartRun(rlim_t file_size_limit = RLIM_INFINITY,
-                                         const std::map<std::string, std::string>& extra = {}) {
-    std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_dir_},
-                                              {"HOME", home_},
-                                              {"XDG_CONFIG_HOME", home_ + "/.config"},
-                                              {"LC_ALL", "C.UTF-8"},
-                                              {"SDL_AUDIODRIVER", "disk"},
-                                              {"SDL_DISKAUDIOFILE", audio_}};
-    for (const auto& [key, value] : extra) env[key] = value;
-    rlimit unlimited{};
-    getrlimit(RLIMIT_FSIZE, &unlimited);
-    const rlimit limited{file_size_limit, unlimited.rlim_max};
-    // This process ignores SIGXFSZ only while the limit is its own too; the
-    // saver starts with the default action and must ignore it itself.
-    struct sigaction ignore{}, old_action{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &old_action);
-    setrlimit(RLIMIT_FSIZE, &limited);
-    auto saver = std::make_unique<ChildProcess>(std::vector<std::string>{program_dir_ + "/Oruna.scr", "/s"}, env);
-    setrlimit(RLIMIT_FSIZE, &unlimited);
-    sigaction(SIGXFSZ, &old_action, nullptr);
-    return saver;
   }
 
   // Waits for the renderer's window and remembers the renderer process.
@@ -114,12 +87,7 @@ class OutsideFaults : public ::testing::Test {
     return renderer_ > 0 && close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
   }
 
-  bool RendererEnds() {
-    return test::WaitUntil([&] {
-      if (waitpid(renderer_, nullptr, WNOHANG) == renderer_) return true;
-      return kill(renderer_, 0) != 0 && errno == ESRCH;
-    }, kEndTimeout);
-  }
+  bool RendererEnds() { return test::ProcessEnds(renderer_, kEndTimeout); }
 
   // The renderer's picture goes on: its window is mapped and the renderer
   // answers the X server (a window property read needs a round trip).
@@ -139,10 +107,7 @@ class OutsideFaults : public ::testing::Test {
 
   size_t AudioBytes() { return test::DiskAudioSize(); }
 
-  test::XvfbServer xvfb_;
-  test::TempDir temp_;
   Display* display_ = nullptr;
-  std::string program_dir_, runtime_dir_, home_, audio_;
   pid_t renderer_ = -1;
 };
 
@@ -152,7 +117,8 @@ TEST_F(OutsideFaults, ASoundDeviceLostMidRunLeavesThePictureAndEndsOnEscape) {
   WriteSettings(2, 0, mp3);
   // About 3 s of sound, then the device fails; the largest texture is far smaller.
   constexpr rlim_t kLimit = 512 * 1024;
-  auto saver = StartRun(kLimit);
+  file_size_limit_ = kLimit;
+  auto saver = StartSaver("/s");
   ASSERT_TRUE(RunIsOnScreen(*saver));
   ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
   ASSERT_TRUE(test::WaitUntil([&] { return AudioBytes() >= kLimit; }, kStartTimeout));
@@ -168,7 +134,7 @@ TEST_F(OutsideFaults, ASoundDeviceLostMidRunLeavesThePictureAndEndsOnEscape) {
 TEST_F(OutsideFaults, ACdImageTakenAwayMidRunSilencesTheMusicAndEndsOnEscape) {
   const std::string cue = test::WriteToneDisc(temp_.path(), {75, 75, 75});  // 1 s a track
   WriteSettings(1, 2, "");
-  auto saver = StartRun(RLIM_INFINITY, {{"ORUNA_CD_IMAGE", cue}});
+  auto saver = StartSaver("/s", {{"ORUNA_CD_IMAGE", cue}});
   ASSERT_TRUE(RunIsOnScreen(*saver));
   ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
   ASSERT_EQ(std::remove(cue.c_str()), 0);
@@ -191,7 +157,7 @@ TEST_F(OutsideFaults, TheXServerGoingAwayEndsBothPrograms) {
   const std::string mp3 = temp_.path() + "/tone.mp3";
   ASSERT_TRUE(test::MakeTone(mp3, 2, 440));
   WriteSettings(2, 0, mp3);
-  auto saver = StartRun();
+  auto saver = StartSaver("/s");
   ASSERT_TRUE(RunIsOnScreen(*saver));
   ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
   XCloseDisplay(display_);

@@ -26,6 +26,7 @@
 
 #include "dialog_picture_checks.h"
 #include "framing_window_manager_x11.h"
+#include "saver_e2e_fixture.h"
 #include "test_support.h"
 #include "x11_test_util.h"
 
@@ -65,47 +66,15 @@ void WriteText(const std::string& path, const std::string& text) {
   ASSERT_TRUE(test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end())));
 }
 
-class SettingsDialogEndToEnd : public ::testing::Test {
+class SettingsDialogEndToEnd : public test::SaverEndToEndTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
     ASSERT_TRUE(x_.ok());
-    program_dir_ = temp_.path() + "/program";
-    home_ = temp_.path() + "/home";
-    music_dir_ = temp_.path() + "/music";
-    for (const std::string& dir : {program_dir_, home_, music_dir_, temp_.path() + "/runtime"})
-      ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    std::filesystem::copy_file(test::BinaryDir() + "/Oruna.scr", program_dir_ + "/Oruna.scr");
-    ini_ = program_dir_ + "/Oruna.ini";
-  }
-
-  std::unique_ptr<ChildProcess> StartSaver(const std::string& argument) {
-    const std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", temp_.path() + "/runtime"},
-                                                    {"HOME", home_},
-                                                    {"XDG_CONFIG_HOME", home_ + "/.config"},
-                                                    {"XDG_DATA_HOME", home_ + "/.local/share"},
-                                                    {"GSETTINGS_BACKEND", "memory"},
-                                                    {"NO_AT_BRIDGE", "1"},
-                                                    {"SDL_AUDIODRIVER", "dummy"}};
-    // A file-size limit is inherited by the saver alone. The saver starts with
-    // SIGXFSZ at its default action; it must ignore the signal itself, so that
-    // a write past the limit fails as on a full disk instead of ending it.
-    // This process ignores it only while the limit is its own too.
-    rlimit unlimited{};
-    getrlimit(RLIMIT_FSIZE, &unlimited);
-    const rlimit limited{file_size_limit_, unlimited.rlim_max};
-    struct sigaction ignore{}, old_action{};
-    ignore.sa_handler = SIG_IGN;
-    if (file_size_limit_ != RLIM_INFINITY) {
-      sigaction(SIGXFSZ, &ignore, &old_action);
-      setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    auto saver = std::make_unique<ChildProcess>(std::vector<std::string>{program_dir_ + "/Oruna.scr", argument}, env);
-    if (file_size_limit_ != RLIM_INFINITY) {
-      setrlimit(RLIMIT_FSIZE, &unlimited);
-      sigaction(SIGXFSZ, &old_action, nullptr);
-    }
-    return saver;
+    ASSERT_EQ(mkdir(music_dir_.c_str(), 0700), 0);
+    env_["XDG_DATA_HOME"] = home_ + "/.local/share";
+    env_["GSETTINGS_BACKEND"] = "memory";
+    env_["NO_AT_BRIDGE"] = "1";
   }
 
   // Starts "/c" and waits until the dialog is on screen and drawn.
@@ -185,12 +154,10 @@ class SettingsDialogEndToEnd : public ::testing::Test {
     return found;
   }
 
-  test::XvfbServer xvfb_;
   test::X11Connection x_;
-  test::TempDir temp_;
-  std::string program_dir_, home_, music_dir_, ini_;
+  const std::string music_dir_ = temp_.path() + "/music";
+  const std::string ini_ = program_dir_ + "/Oruna.ini";
   std::unique_ptr<ChildProcess> dialog_;
-  rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
   Window window_ = 0;
   Point origin_{0, 0};
 };

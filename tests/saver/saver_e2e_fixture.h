@@ -1,0 +1,48 @@
+// What the end-to-end tests of Oruna.scr share: a private Xvfb and a fresh
+// folder per test holding a copy of the program (program/) and the runtime
+// and home folders its runs use (runtime/, home/), so that a run sees
+// nothing of the machine's own settings or of another test's.
+#pragma once
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "test_support.h"
+
+namespace oruna::test {
+
+class SaverEndToEndTest : public ::testing::Test {
+ protected:
+  // Makes the folders and copies the built Oruna.scr into program/.
+  void SetUp() override;
+
+  // Copies the built program `name` into program/ as `as`.
+  void Install(const std::string& name, const std::string& as);
+
+  // Starts program/Oruna.scr with `argument` as its one argument (none when
+  // empty), its environment env_ with `extra` over it. With
+  // file_size_limit_ set, the saver (alone) may write no file beyond it.
+  std::unique_ptr<ChildProcess> StartSaver(const std::string& argument,
+                                           const std::map<std::string, std::string>& extra = {});
+
+  XvfbServer xvfb_;
+  TempDir temp_;
+  const std::string program_dir_ = temp_.path() + "/program";
+  const std::string runtime_dir_ = temp_.path() + "/runtime";
+  const std::string home_ = temp_.path() + "/home";
+  // What every run gets: its own runtime, home and configuration folders and
+  // no sound device. A test adds to it in its SetUp.
+  std::map<std::string, std::string> env_;
+  rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
+};
+
+// True once `pid` has ended within `timeout`, and been reaped (by its parent,
+// or by us when it came to us as an orphan).
+bool ProcessEnds(pid_t pid, std::chrono::milliseconds timeout);
+
+}  // namespace oruna::test
