@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "host_e2e_support.h"
+#include "saver_e2e_fixture.h"
 #include "screen_cursor_x11.h"
 #include "test_support.h"
 #include "x11_test_util.h"
@@ -27,16 +28,14 @@ constexpr auto kStartTimeout = 10s;
 constexpr auto kEndTimeout = 3s;  // generous: the end's timing is measured, not judged
 constexpr uint32_t kHostBlue = 0x0000FF;
 
-class HostWindowRun : public ::testing::Test {
+class HostWindowRun : public SaverEndToEndTest {
  protected:
   void SetUp() override {
     prctl(PR_SET_CHILD_SUBREAPER, 1);  // orphaned renderers come to us
-    ASSERT_TRUE(xvfb_.ok());
+    ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
     ASSERT_TRUE(x_.ok());
-    program_dir_ = temp_.path() + "/program";
-    ASSERT_TRUE(InstallPrograms(program_dir_, "Oruna.dll"));
-    std::filesystem::create_directories(temp_.path() + "/runtime");
-    std::filesystem::create_directories(temp_.path() + "/home");
+    Install("Oruna.dll", "Oruna.dll");
+    env_["ORUNA_STANDIN_REPORT"] = temp_.path() + "/renderer-starts";
   }
   void TearDown() override { EndAll(program_dir_); }
 
@@ -55,15 +54,9 @@ class HostWindowRun : public ::testing::Test {
     return XGetWindowAttributes(x_.get(), window, &attributes) != 0 ? attributes.map_state : -1;
   }
 
+  // The run inside the host window `host_value` names, as a host starts it.
   std::unique_ptr<ChildProcess> StartSaver(const std::string& host_value) {
-    return std::make_unique<ChildProcess>(
-        std::vector<std::string>{program_dir_ + "/Oruna.scr", "/s"},
-        std::map<std::string, std::string>{{"XSCREENSAVER_WINDOW", host_value},
-                                           {"XDG_RUNTIME_DIR", temp_.path() + "/runtime"},
-                                           {"HOME", temp_.path() + "/home"},
-                                           {"XDG_CONFIG_HOME", temp_.path() + "/home/.config"},
-                                           {"SDL_AUDIODRIVER", "dummy"},
-                                           {"ORUNA_STANDIN_REPORT", temp_.path() + "/renderer-starts"}});
+    return SaverEndToEndTest::StartSaver("/s", {{"XSCREENSAVER_WINDOW", host_value}});
   }
 
   // The sphere's centre shows the scene at `x`, `y` of the screen.
@@ -71,10 +64,7 @@ class HostWindowRun : public ::testing::Test {
     return WaitUntil([&] { return ShowsSphere(x_.Grab(x, y, 1, 1).at(0)); }, kStartTimeout);
   }
 
-  XvfbServer xvfb_;
   X11Connection x_;
-  TempDir temp_;
-  std::string program_dir_;
 };
 
 TEST_F(HostWindowRun, TheSceneFillsTheHostWindowFollowsItsSizeAndEndsOnSigterm) {
