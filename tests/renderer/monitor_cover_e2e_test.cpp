@@ -159,21 +159,6 @@ class UnderWindowManager : public ::testing::TestWithParam<const char*> {
     wm_ = StartWindowManager(x11_->get(), wm);
     ASSERT_TRUE(wm_ != nullptr) << wm << " did not start";
   }
-  // A window manager announces itself before it handles map requests; one
-  // that comes too early is lost. A probe window shows when it is ready.
-  bool ManagesNewWindows() {
-    Display* d = x11_->get();
-    const Window probe = MapColourWindow(d, 0, 0, 10, 10, 0, WindowKind::kNormal);
-    const bool mapped = WaitUntil(
-        [&] {
-          XWindowAttributes attributes{};
-          return XGetWindowAttributes(d, probe, &attributes) != 0 && attributes.map_state == IsViewable;
-        },
-        1s);
-    XDestroyWindow(d, probe);
-    XSync(d, False);
-    return mapped;
-  }
   Area ShowWindow(Area want, uint32_t rgb, WindowKind kind) { return ShowColourWindow(*x11_, want, rgb, kind); }
   void EndWithEscape() {
     x11_->TapKey("Escape");
