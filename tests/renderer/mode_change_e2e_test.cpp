@@ -12,14 +12,13 @@
 // clang-format on
 #include <X11/Xatom.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "bmp_writer.h"
+#include "renderer_e2e_support.h"
 #include "screen_cursor_x11.h"
 #include "test_support.h"
 #include "x11_test_util.h"
@@ -30,6 +29,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* kOpenbox = "/usr/bin/openbox";
+const std::pair<int, int> kDesktopMode{1280, 1024};
 
 // A 1024x768 mode at about 60 Hz, added to the screen's only output so that
 // the display offers it beside its own 1280x1024.
@@ -71,16 +71,12 @@ class ModeChangeEndToEnd : public ::testing::Test {
     cursor_->UsePlainRootCursor();
     cursor_->MovePointer(200, 150);
     ASSERT_TRUE(cursor_->SeenWithin(5s));
-    const std::string dir = runtime_.path() + "/p_orvi";
-    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    const uint32_t colours[] = {0xFFC040, 0x203080, 0xE06020, 0xFFFFFF};
-    for (int i = 0; i < 4; ++i)
-      ASSERT_TRUE(WriteSolidBitmap(dir + "/Oruna" + std::to_string(i + 1) + ".bmp", 16, 16, colours[i]));
+    ASSERT_TRUE(WriteTextures(runtime_.path()));
   }
 
   // `refusal`: empty for a server that sets the mode, else "fail" or "ignore".
   std::unique_ptr<ChildProcess> Start(const std::string& refusal = "") {
-    std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", runtime_.path()}};
+    std::map<std::string, std::string> env;
     if (!refusal.empty()) {
       env["LD_PRELOAD"] = ORUNA_REFUSED_MODE_SHIM;
       env["ORUNA_MODE_REFUSAL"] = refusal;
@@ -89,7 +85,21 @@ class ModeChangeEndToEnd : public ::testing::Test {
       const char* asan = std::getenv("ASAN_OPTIONS");
       env["ASAN_OPTIONS"] = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
     }
-    return std::make_unique<ChildProcess>(std::vector<std::string>{BinaryDir() + "/Oruna.dll"}, env);
+    return StartRenderer(runtime_.path(), env);
+  }
+
+  // Starts the renderer (see Start) and waits until its picture is shown.
+  void StartAndShow(const std::string& refusal = "") {
+    renderer_ = Start(refusal);
+    ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
+    ASSERT_TRUE(WaitForPicture(x11_));
+  }
+
+  // Escape ends the run, and the desktop has its own mode.
+  void EndWithEscape() {
+    x11_.TapKey("Escape");
+    EXPECT_EQ(renderer_->Wait(5s), 0);
+    EXPECT_EQ(ScreenSize(), kDesktopMode) << "the desktop's mode is restored";
   }
 
   // The screen's size as the server has it now.
@@ -138,35 +148,22 @@ class ModeChangeEndToEnd : public ::testing::Test {
     return values;
   }
 
-  // True once the scene is on the screen: the middle of the picture, where
-  // the sphere is, is no longer black.
-  bool WaitForPicture() {
-    return WaitUntil([&] {
-      for (uint32_t pixel : x11_.Grab(480, 352, 64, 64))
-        if (pixel != 0) return true;
-      return false;
-    }, 20s);
-  }
-
   XvfbServer xvfb_{"1280x1024x24"};
   X11Connection x11_;
   std::unique_ptr<ScreenCursor> cursor_;
   TempDir runtime_;
   std::unique_ptr<ChildProcess> window_manager_;
+  std::unique_ptr<ChildProcess> renderer_;
 };
 
 TEST_F(ModeChangeEndToEnd, TheOfferedModeIsSetAndTheDesktopModeComesBackAtTheEnd) {
-  auto renderer = Start();
-  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
-  ASSERT_TRUE(WaitForPicture());
+  ASSERT_NO_FATAL_FAILURE(StartAndShow());
   EXPECT_EQ(ScreenSize(), std::make_pair(1024, 768));
   const Placement window = WindowPlacement(x11_.Find("Oruna_VC"));
   EXPECT_EQ(window.width, 1024);
   EXPECT_EQ(window.height, 768);
   EXPECT_TRUE(cursor_->AbsentFor(500ms)) << "the cursor is hidden in full screen";
-  x11_.TapKey("Escape");
-  EXPECT_EQ(renderer->Wait(5s), 0);
-  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024)) << "the desktop's mode is restored";
+  EndWithEscape();
   EXPECT_TRUE(cursor_->SeenWithin(3s));
 }
 
@@ -176,32 +173,26 @@ TEST_F(ModeChangeEndToEnd, TheOfferedModeIsSetAndTheDesktopModeComesBackAtTheEnd
 TEST_F(ModeChangeEndToEnd, AnEndRequestedBySignalGivesTheDesktopModeBack) {
   for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
     SCOPED_TRACE(strsignal(signal_number));
-    auto renderer = Start();
-    ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
-    ASSERT_TRUE(WaitForPicture());
+    ASSERT_NO_FATAL_FAILURE(StartAndShow());
     ASSERT_EQ(ScreenSize(), std::make_pair(1024, 768));
-    renderer->Kill(signal_number);
-    EXPECT_EQ(renderer->Wait(5s), 0);
-    EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+    renderer_->Kill(signal_number);
+    EXPECT_EQ(renderer_->Wait(5s), 0);
+    EXPECT_EQ(ScreenSize(), kDesktopMode);
     EXPECT_TRUE(cursor_->SeenWithin(3s));
     ASSERT_TRUE(x11_.WaitForWindowGone("Oruna_VC", 5s));
   }
 }
 
 TEST_F(ModeChangeEndToEnd, AModeRefusedAsTheWindowIsShownLeavesAWindowWithTheCursorShown) {
-  auto renderer = Start("fail");
-  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
-  ASSERT_TRUE(WaitForPicture());
-  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  ASSERT_NO_FATAL_FAILURE(StartAndShow("fail"));
+  EXPECT_EQ(ScreenSize(), kDesktopMode);
   const Placement window = WindowPlacement(x11_.Find("Oruna_VC"));
   EXPECT_EQ(window.x, 0);
   EXPECT_EQ(window.y, 0);
   EXPECT_EQ(window.width, 1024);
   EXPECT_EQ(window.height, 768);
   EXPECT_TRUE(cursor_->SeenWithin(2s)) << "the cursor stays shown in a window";
-  x11_.TapKey("Escape");
-  EXPECT_EQ(renderer->Wait(5s), 0);
-  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  EndWithEscape();
   EXPECT_TRUE(cursor_->SeenWithin(3s));
 }
 
@@ -211,10 +202,8 @@ TEST_F(ModeChangeEndToEnd, AModeRefusedAsTheWindowIsShownLeavesAWindowWithTheCur
 TEST_F(ModeChangeEndToEnd, AModeThatDidNotTakeLeavesAFramelessWindowAtTheTopLeftCorner) {
   if (access(kOpenbox, X_OK) != 0) GTEST_SKIP() << "openbox is not installed";
   ASSERT_TRUE(StartWindowManager());
-  auto renderer = Start("ignore");
-  ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
-  ASSERT_TRUE(WaitForPicture());
-  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  ASSERT_NO_FATAL_FAILURE(StartAndShow("ignore"));
+  EXPECT_EQ(ScreenSize(), kDesktopMode);
   const Window id = x11_.Find("Oruna_VC");
   // The manager's answers to the fallback arrive a little after it.
   // No frame: the inside itself sits at the corner.
@@ -227,9 +216,7 @@ TEST_F(ModeChangeEndToEnd, AModeThatDidNotTakeLeavesAFramelessWindowAtTheTopLeft
   for (long state : WindowProperty(id, "_NET_WM_STATE", XA_ATOM))
     EXPECT_NE(static_cast<Atom>(state), fullscreen) << "not full screen";
   EXPECT_TRUE(cursor_->SeenWithin(2s)) << "the cursor stays shown in a window";
-  x11_.TapKey("Escape");
-  EXPECT_EQ(renderer->Wait(5s), 0);
-  EXPECT_EQ(ScreenSize(), std::make_pair(1280, 1024));
+  EndWithEscape();
 }
 
 }  // namespace

@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
 
-#include "bmp_writer.h"
 #include "desktop_rig.h"
+#include "renderer_e2e_support.h"
 #include "test_support.h"
 #include "x11_test_util.h"
 
@@ -32,18 +31,9 @@ struct Area {
 // A renderer started as the saver starts it, with four solid textures.
 class RendererRun {
  public:
-  RendererRun() {
-    const std::string dir = runtime_.path() + "/p_orvi";
-    ok_ = mkdir(dir.c_str(), 0700) == 0;
-    const uint32_t colours[] = {0xFFC040, 0x203080, 0xE06020, 0xFFFFFF};
-    for (int i = 0; i < 4 && ok_; ++i)
-      ok_ = WriteSolidBitmap(dir + "/Oruna" + std::to_string(i + 1) + ".bmp", 16, 16, colours[i]);
-  }
+  RendererRun() : ok_(WriteTextures(runtime_.path())) {}
   bool ok() const { return ok_; }
-  void Start() {
-    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{BinaryDir() + "/Oruna.dll"},
-                                              std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", runtime_.path()}});
-  }
+  void Start() { process_ = StartRenderer(runtime_.path()); }
   ChildProcess& process() { return *process_; }
 
  private:

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <memory>
 
-#include "bmp_writer.h"
+#include "renderer_e2e_support.h"
 #include "screen_cursor_x11.h"
 #include "test_support.h"
 #include "x11_test_util.h"
@@ -49,51 +49,27 @@ class RendererEndToEnd : public ::testing::TestWithParam<const char*> {
     cursor_->UsePlainRootCursor();
     cursor_->MovePointer(200, 150);
     ASSERT_TRUE(cursor_->SeenWithin(5s)) << "the cursor shows before the renderer starts";
-    dir_ = runtime_.path() + "/p_orvi";
-    ASSERT_EQ(mkdir(dir_.c_str(), 0700), 0);
+    // The textures' folder, empty until a test writes them.
+    ASSERT_EQ(mkdir((runtime_.path() + "/p_orvi").c_str(), 0700), 0);
   }
-  void WriteAllTextures() {
-    const uint32_t colours[] = {0xFFC040, 0x203080, 0xE06020, 0xFFFFFF};
-    for (int i = 0; i < 4; ++i)
-      ASSERT_TRUE(WriteSolidBitmap(dir_ + "/Oruna" + std::to_string(i + 1) + ".bmp", 16, 16, colours[i]));
-  }
+  void WriteAllTextures() { ASSERT_TRUE(WriteTextures(runtime_.path())); }
   // Started as in a session without a message bus, where a bus library
   // would launch a bus of its own.
-  std::unique_ptr<ChildProcess> Start() {
-    return std::make_unique<ChildProcess>(std::vector<std::string>{BinaryDir() + "/Oruna.dll"},
-                                          std::map<std::string, std::string>{
-                                              {"XDG_RUNTIME_DIR", runtime_.path()},
-                                              {"DBUS_SESSION_BUS_ADDRESS", ""}});
-  }
-
-  // True once the scene is on the screen: the middle of the picture, where
-  // the sphere is, is no longer black.
-  bool WaitForPicture() {
-    return WaitUntil([&] {
-      for (uint32_t pixel : x11_->Grab(480, 352, 64, 64))
-        if (pixel != 0) return true;
-      return false;
-    }, 20s);
-  }
+  std::unique_ptr<ChildProcess> Start() { return StartRenderer(runtime_.path(), {{"DBUS_SESSION_BUS_ADDRESS", ""}}); }
 
   std::unique_ptr<XvfbServer> xvfb_;
   std::unique_ptr<X11Connection> x11_;
   std::unique_ptr<ScreenCursor> cursor_;
   TempDir runtime_;
-  std::string dir_;
 };
 
 // Without an X display there is nobody to see the picture or to press
 // Escape: the renderer must end at once rather than draw somewhere else.
 TEST(RendererWithoutDisplay, EndsAtOnce) {
   TempDir runtime;
-  const std::string dir = runtime.path() + "/p_orvi";
-  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-  for (int i = 1; i <= 4; ++i)
-    ASSERT_TRUE(WriteSolidBitmap(dir + "/Oruna" + std::to_string(i) + ".bmp", 16, 16, 0xFFC040));
-  ChildProcess renderer({BinaryDir() + "/Oruna.dll"},
-                        {{"XDG_RUNTIME_DIR", runtime.path()}, {"DISPLAY", ":-1"}, {"WAYLAND_DISPLAY", ""}});
-  EXPECT_EQ(renderer.Wait(10s), 0);
+  ASSERT_TRUE(WriteTextures(runtime.path()));
+  auto renderer = StartRenderer(runtime.path(), {{"DISPLAY", ":-1"}, {"WAYLAND_DISPLAY", ""}});
+  EXPECT_EQ(renderer->Wait(10s), 0);
 }
 
 TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {
@@ -106,7 +82,7 @@ TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {
   EXPECT_EQ(height, 768);
   // Full screen hides the cursor over the picture; the windowed fallback
   // leaves it shown. The frame buffer shows which.
-  ASSERT_TRUE(WaitForPicture());
+  ASSERT_TRUE(WaitForPicture(*x11_));
   const bool fullscreen_screen = std::string(GetParam()) == "1024x768x24";
   if (fullscreen_screen) {
     EXPECT_TRUE(cursor_->AbsentFor(500ms)) << "the cursor is hidden in full screen";
