@@ -2,10 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <vector>
-
-extern char** environ;
 
 namespace oruna::test {
 namespace {
@@ -116,47 +111,15 @@ TwoMonitorXorg::~TwoMonitorXorg() {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
   }
-  if (had_previous_) setenv("DISPLAY", previous_display_.c_str(), 1);
-  else unsetenv("DISPLAY");
 }
 
 bool TwoMonitorXorg::Start() {
   const std::string config = dir_.path() + "/xorg.conf";
   { std::ofstream(config) << kDummyConfig; }
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  std::vector<std::string> argv = {"Xorg", "-config", config, "-logfile", dir_.path() + "/xorg.log",
-                                   "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-noreset"};
-  std::vector<char*> args;
-  for (auto& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const int rc = posix_spawnp(&pid_, "Xorg", &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  if (rc != 0) {
-    pid_ = -1;
-    close(fds[0]);
-    return false;
-  }
-  std::string number;  // the display number and a newline, once clients are accepted
-  pollfd pfd{fds[0], POLLIN, 0};
-  while (poll(&pfd, 1, 20000) > 0) {
-    char c = 0;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) return false;
-  if (const char* old = std::getenv("DISPLAY")) {
-    had_previous_ = true;
-    previous_display_ = old;
-  }
-  setenv("DISPLAY", (":" + number).c_str(), 1);
+  const std::string display = StartXServer(
+      {"Xorg", "-config", config, "-logfile", dir_.path() + "/xorg.log", "-nolisten", "tcp", "-noreset"}, 20s, pid_);
+  if (display.empty()) return false;
+  display_variable_.Set(display);
   return true;
 }
 

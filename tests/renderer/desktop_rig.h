@@ -36,8 +36,7 @@ class TwoMonitorXorg {
   TempDir dir_;
   pid_t pid_ = -1;
   std::string why_not_;
-  std::string previous_display_;
-  bool had_previous_ = false;
+  ScopedDisplay display_variable_;
 };
 
 enum class WindowKind { kNormal, kAlwaysOnTop, kDock };

@@ -41,43 +41,53 @@ void RemoveTree(const std::string& path) {
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-XvfbServer::XvfbServer(const std::string& screen) {
-  framebuffer_dir_ = MakeTempDir();
+ScopedDisplay::~ScopedDisplay() {
+  if (!set_) return;
+  if (previous_) setenv("DISPLAY", previous_->c_str(), 1);
+  else unsetenv("DISPLAY");
+}
+
+void ScopedDisplay::Set(const std::string& display) {
+  if (!set_) {
+    if (const char* old = std::getenv("DISPLAY")) previous_ = old;
+    set_ = true;
+  }
+  setenv("DISPLAY", display.c_str(), 1);
+}
+
+std::string StartXServer(std::vector<std::string> argv, std::chrono::milliseconds timeout, pid_t& pid) {
+  pid = -1;
   int fds[2];
-  if (framebuffer_dir_.empty() || pipe(fds) != 0) return;
-  std::vector<std::string> argv = {"Xvfb",    "-displayfd", std::to_string(fds[1]),
-                                   "-screen", "0",          screen,
-                                   "-nolisten", "tcp",      "-noreset",
-                                   "-fbdir",  framebuffer_dir_};
+  if (argv.empty() || pipe(fds) != 0) return "";
+  argv.insert(argv.begin() + 1, {"-displayfd", std::to_string(fds[1])});
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   auto args = CStrings(argv);
-  const int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, args.data(), environ);
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
-  if (rc != 0) {
-    pid_ = -1;
-    close(fds[0]);
-    return;
-  }
-  // Xvfb writes the display number followed by a newline once it accepts clients.
+  // The server writes its display number and a newline once it accepts clients.
   std::string number;
   pollfd pfd{fds[0], POLLIN, 0};
-  while (poll(&pfd, 1, 10000) > 0) {
+  while (pid > 0 && poll(&pfd, 1, static_cast<int>(timeout.count())) > 0) {
     char c = 0;
     if (read(fds[0], &c, 1) != 1 || c == '\n') break;
     number += c;
   }
   close(fds[0]);
-  if (number.empty()) return;
-  display_ = ":" + number;
-  if (const char* old = std::getenv("DISPLAY")) {
-    had_previous_ = true;
-    previous_display_ = old;
-  }
-  setenv("DISPLAY", display_.c_str(), 1);
+  return number.empty() ? "" : ":" + number;
+}
+
+XvfbServer::XvfbServer(const std::string& screen) {
+  framebuffer_dir_ = MakeTempDir();
+  if (framebuffer_dir_.empty()) return;
+  display_ = StartXServer(
+      {"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset", "-fbdir", framebuffer_dir_},
+      std::chrono::seconds(10), pid_);
+  if (!display_.empty()) display_variable_.Set(display_);
 }
 
 XvfbServer::~XvfbServer() {
@@ -86,8 +96,6 @@ XvfbServer::~XvfbServer() {
     waitpid(pid_, nullptr, 0);
   }
   RemoveTree(framebuffer_dir_);
-  if (had_previous_) setenv("DISPLAY", previous_display_.c_str(), 1);
-  else unsetenv("DISPLAY");
 }
 
 void XvfbServer::Kill() {

@@ -12,6 +12,23 @@
 
 namespace oruna::test {
 
+// Sets $DISPLAY for the life of the object; the value before comes back at
+// its end.
+class ScopedDisplay {
+ public:
+  ~ScopedDisplay();
+  void Set(const std::string& display);
+
+ private:
+  std::optional<std::string> previous_;
+  bool set_ = false;
+};
+
+// Starts the X server `argv` with -displayfd added and its output discarded,
+// and waits up to `timeout` until it accepts clients. Returns its display
+// (":N"), empty when it did not come up; `pid` is its process or -1.
+std::string StartXServer(std::vector<std::string> argv, std::chrono::milliseconds timeout, pid_t& pid);
+
 // Starts Xvfb on a free display (-displayfd) with a 1024x768x24 screen and
 // points $DISPLAY at it for the life of the object. The screen's memory is a
 // file in a private folder (-fbdir), so that tests can see what is really
@@ -33,8 +50,7 @@ class XvfbServer {
   pid_t pid_ = -1;
   std::string display_;
   std::string framebuffer_dir_;
-  std::string previous_display_;
-  bool had_previous_ = false;
+  ScopedDisplay display_variable_;
 };
 
 // A child process started from argv with extra environment variables.
