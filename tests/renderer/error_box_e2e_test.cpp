@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "bmp_writer.h"
+#include "renderer_e2e_support.h"
 #include "test_support.h"
 #include "x11_test_util.h"
 
@@ -72,12 +72,9 @@ TEST(ErrorBox, BadBitmapBoxIsOwnedByTheRendererWindowOpensAboveItAndIsAnswerable
   ASSERT_TRUE(x11.ok());
   TempDir runtime;
   ASSERT_TRUE(LendFontForMessageBoxes(x11.get(), runtime.path() + "/fonts"));
-  const std::string dir = runtime.path() + "/p_orvi";
-  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-  for (int index : {1, 3, 4})
-    ASSERT_TRUE(WriteSolidBitmap(dir + "/Oruna" + std::to_string(index) + ".bmp", 16, 16, 0xFFC040));
-  ASSERT_TRUE(WriteFileBytes(dir + "/Oruna2.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'}));
-  ChildProcess renderer({BinaryDir() + "/Oruna.dll"}, {{"XDG_RUNTIME_DIR", runtime.path()}});
+  ASSERT_TRUE(WriteTextures(runtime.path()));
+  ASSERT_TRUE(WriteFileBytes(runtime.path() + "/p_orvi/Oruna2.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'}));
+  auto renderer = StartRenderer(runtime.path());
 
   ASSERT_TRUE(x11.WaitForWindow("Error", 20s)) << "the bad bitmap is reported in a box";
   const Window box = x11.Find("Error");
@@ -92,7 +89,7 @@ TEST(ErrorBox, BadBitmapBoxIsOwnedByTheRendererWindowOpensAboveItAndIsAnswerable
   // The renderer waits for the answer. The box gets the keyboard focus, as a
   // window manager hands it to a dialog, and Return answers it.
   SleepMs(300);
-  EXPECT_FALSE(renderer.Wait(0ms).has_value());
+  EXPECT_FALSE(renderer->Wait(0ms).has_value());
   XSetInputFocus(x11.get(), box, RevertToPointerRoot, CurrentTime);
   XSync(x11.get(), False);
   x11.TapKey("Return");
@@ -100,11 +97,11 @@ TEST(ErrorBox, BadBitmapBoxIsOwnedByTheRendererWindowOpensAboveItAndIsAnswerable
 
   // Then the scene runs with the three good bitmaps, until Escape.
   SleepMs(300);
-  EXPECT_FALSE(renderer.Wait(0ms).has_value());
+  EXPECT_FALSE(renderer->Wait(0ms).has_value());
   XSetInputFocus(x11.get(), renderer_window, RevertToPointerRoot, CurrentTime);
   XSync(x11.get(), False);
   x11.TapKey("Escape");
-  EXPECT_EQ(renderer.Wait(10s), 0);
+  EXPECT_EQ(renderer->Wait(10s), 0);
 }
 
 }  // namespace
