@@ -100,6 +100,11 @@ bool WaitUntil(F condition, std::chrono::milliseconds timeout) {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+// The file's bytes as a string; empty when it cannot be read.
+inline std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
 

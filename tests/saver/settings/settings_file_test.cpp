@@ -21,17 +21,12 @@ namespace oruna {
 namespace {
 
 using namespace std::string_literals;
-using test::ReadFileBytes;
+using test::ReadText;
 using test::TempDir;
 
 const std::string kKind = "BGM区分";
 const std::string kTrack = "BGMﾘﾋﾟｰﾄ";
 const std::string kFile = "BGMﾌｧｲﾙ";
-
-std::string ReadText(const std::string& path) {
-  const auto bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
 
 void WriteText(const std::string& path, const std::string& text) {
   ASSERT_TRUE(test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end())));

@@ -19,10 +19,7 @@
 namespace oruna {
 namespace {
 
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using test::ReadText;
 
 struct Settings {
   int16_t kind = 0, track = 0;

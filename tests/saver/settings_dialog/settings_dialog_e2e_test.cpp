@@ -35,6 +35,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
+using test::ReadText;
 
 // Generous bounds: GTK starts slowly in the sanitizer build.
 constexpr auto kOpenTimeout = 20s;
@@ -56,11 +57,6 @@ constexpr Point kFileButton{12 + 28 + 20, 16 + 116 + 10};
 constexpr Point kSetButton{324 + 38, 200 + 12};
 constexpr Point kCancelButton{404 + 38, 200 + 12};
 constexpr Point kLink{12 + 40, 208 + 6};
-
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
 
 void WriteText(const std::string& path, const std::string& text) {
   ASSERT_TRUE(test::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end())));
