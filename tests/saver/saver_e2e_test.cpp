@@ -112,8 +112,9 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
   // True once `pid` has ended and been reaped (by the saver or, orphaned, by us).
   bool ProcessEnds(pid_t pid) { return test::ProcessEnds(pid, kEndTimeout); }
 
-  // Escape for the renderer, once its window is on the screen to receive it.
-  void PressEscape() {
+  // Escape for the renderer, once its window is on the screen to receive it,
+  // ends the run: the saver exits with 0.
+  void EndWithEscape(ChildProcess& saver) {
     test::WaitUntil([&] {
       XWindowAttributes attributes{};
       const Window renderer = FindX11WindowByTitle(display_, "Oruna_VC");
@@ -124,6 +125,7 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
     XTestFakeKeyEvent(display_, key, True, CurrentTime);
     XTestFakeKeyEvent(display_, key, False, CurrentTime);
     XSync(display_, False);
+    EXPECT_EQ(saver.Wait(kEndTimeout), 0);
   }
 
   std::vector<std::string> RendererStarts() {
@@ -152,8 +154,7 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
 
     EXPECT_TRUE(cursor_->AbsentFor(300ms)) << "the cursor is hidden during the run";
     ASSERT_TRUE(saver->Running());
-    PressEscape();
-    EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+    EndWithEscape(*saver);
     EXPECT_TRUE(ProcessEnds(renderer));
     EXPECT_FALSE(WindowExists("Oruna_VC"));
     EXPECT_FALSE(WindowExists("Oruna_Main"));
@@ -209,8 +210,7 @@ TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   ASSERT_TRUE(test::WaitUntil([&] { return size() > 0; }, kStartTimeout));
   const auto before = size();
   EXPECT_TRUE(test::WaitUntil([&] { return size() > before; }, kEndTimeout));
-  PressEscape();
-  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EndWithEscape(*saver);
 }
 
 // Started without a switch, the saver runs without touching the cursor.
@@ -220,8 +220,7 @@ TEST_F(SaverEndToEnd, ARunWithoutASwitchLeavesTheCursorShown) {
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   ASSERT_GT(RendererOf(*saver), 0);
   EXPECT_TRUE(cursor_->SeenWithin(kEndTimeout));
-  PressEscape();
-  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EndWithEscape(*saver);
 }
 
 TEST_F(SaverEndToEnd, ASlowRendererStartIsWaitedFor) {
@@ -231,8 +230,7 @@ TEST_F(SaverEndToEnd, ASlowRendererStartIsWaitedFor) {
   SleepWhileRunning(*saver, 800);  // many watch ticks without a renderer window
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   SleepWhileRunning(*saver, 200);
-  PressEscape();
-  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EndWithEscape(*saver);
   EXPECT_TRUE(ProcessEnds(renderer));
 }
 
@@ -281,8 +279,7 @@ TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
   EXPECT_EQ(ChildCount(display_, pane), 0u);
   EXPECT_TRUE(first->Running());
   EXPECT_EQ(RendererStarts().size(), 1u);
-  PressEscape();
-  EXPECT_EQ(first->Wait(kEndTimeout), 0);
+  EndWithEscape(*first);
 }
 
 // An open settings dialog ("<Oruna>", here a hidden window of ours) refuses
@@ -347,8 +344,7 @@ TEST_F(SaverEndToEnd, BadTextureFolderAndSettingsDoNotStopTheRun) {
   auto saver = StartSaver("/s", {{"XDG_RUNTIME_DIR", not_a_folder}});
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   EXPECT_EQ(RendererStarts(), std::vector<std::string>{"0 0000"});
-  PressEscape();
-  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EndWithEscape(*saver);
 }
 
 // The disk of the texture folder takes 4 KB of a file only, less than the
@@ -385,8 +381,7 @@ TEST_F(SaverEndToEnd, AFullTextureDiskStillEndsTheRunCleanly) {
   ASSERT_GT(renderer, 0);
   EXPECT_EQ(RendererStarts(), (std::vector<std::string>{"0 1111", "0 1111"}));
   SleepWhileRunning(*saver, 300);
-  PressEscape();
-  EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+  EndWithEscape(*saver);
   EXPECT_TRUE(ProcessEnds(renderer));
   EXPECT_FALSE(WindowExists("Oruna_Main"));
   EXPECT_TRUE(texture_files() == before);
