@@ -68,9 +68,7 @@ class ModeChangeEndToEnd : public ::testing::Test {
     ASSERT_TRUE(x11_.ok());
     ASSERT_TRUE(OfferMode1024x768(x11_.get()));
     cursor_ = std::make_unique<ScreenCursor>(x11_.get(), xvfb_.framebuffer_file());
-    cursor_->UsePlainRootCursor();
-    cursor_->MovePointer(200, 150);
-    ASSERT_TRUE(cursor_->SeenWithin(5s));
+    ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, 5s));
     ASSERT_TRUE(WriteTextures(runtime_.path()));
   }
 

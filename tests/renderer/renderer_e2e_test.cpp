@@ -46,9 +46,7 @@ class RendererEndToEnd : public ::testing::TestWithParam<const char*> {
     ASSERT_TRUE(x11_->ok());
     // A visible cursor inside the renderer's window in both screen sizes.
     cursor_ = std::make_unique<ScreenCursor>(x11_->get(), xvfb_->framebuffer_file());
-    cursor_->UsePlainRootCursor();
-    cursor_->MovePointer(200, 150);
-    ASSERT_TRUE(cursor_->SeenWithin(5s)) << "the cursor shows before the renderer starts";
+    ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, 5s)) << "the cursor shows before the renderer starts";
     // The textures' folder, empty until a test writes them.
     ASSERT_EQ(mkdir((runtime_.path() + "/p_orvi").c_str(), 0700), 0);
   }

@@ -72,9 +72,7 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
     cursor_ = std::make_unique<test::ScreenCursor>(display_, xvfb_.framebuffer_file());
-    cursor_->UsePlainRootCursor();
-    cursor_->MovePointer(200, 150);
-    ASSERT_TRUE(cursor_->SeenWithin(kStartTimeout));
+    ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, kStartTimeout));
     env_["ORUNA_STANDIN_REPORT"] = report_;
   }
 

@@ -148,4 +148,10 @@ bool ScreenCursor::AbsentFor(std::chrono::milliseconds span) {
   return !WaitUntil([&] { return DrawnNow(); }, span);
 }
 
+bool ScreenCursor::ShowPlainCursorAt(int x, int y, std::chrono::milliseconds timeout) {
+  UsePlainRootCursor();
+  MovePointer(x, y);
+  return SeenWithin(timeout);
+}
+
 }  // namespace oruna::test

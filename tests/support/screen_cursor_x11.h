@@ -41,6 +41,8 @@ class ScreenCursor {
   bool SeenWithin(std::chrono::milliseconds timeout);
   // True when no look during `span` sees the cursor.
   bool AbsentFor(std::chrono::milliseconds span);
+  // The plain root cursor moved to `x`, `y`: true once it is seen there.
+  bool ShowPlainCursorAt(int x, int y, std::chrono::milliseconds timeout);
 
  private:
   Display* display_;

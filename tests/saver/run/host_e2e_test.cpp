@@ -99,9 +99,7 @@ TEST_F(HostWindowRun, TheSceneFillsTheHostWindowFollowsItsSizeAndEndsOnSigterm) 
   // Pointer and keyboard stay the host's: nothing hides the cursor over the
   // scene and the focus is where the host put it.
   ScreenCursor cursor(d, xvfb_.framebuffer_file());
-  cursor.UsePlainRootCursor();
-  cursor.MovePointer(100 + 320, 50 + 240);
-  EXPECT_TRUE(cursor.SeenWithin(3s)) << "the cursor stays shown over the scene";
+  EXPECT_TRUE(cursor.ShowPlainCursorAt(100 + 320, 50 + 240, 3s)) << "the cursor stays shown over the scene";
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(d, &focus, &revert);

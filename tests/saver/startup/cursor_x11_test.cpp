@@ -19,9 +19,7 @@ TEST(CursorX11, HiddenUntilShownAgainOrUntilTheConnectionEnds) {
   X11Connection observer;
   ASSERT_TRUE(observer.ok());
   ScreenCursor cursor(observer.get(), xvfb.framebuffer_file());
-  cursor.UsePlainRootCursor();
-  cursor.MovePointer(300, 200);
-  ASSERT_TRUE(cursor.SeenWithin(5s));
+  ASSERT_TRUE(cursor.ShowPlainCursorAt(300, 200, 5s));
 
   Display* saver = XOpenDisplay(nullptr);  // the saver's own connection
   ASSERT_NE(saver, nullptr);
