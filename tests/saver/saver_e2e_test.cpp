@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 
 #include "bitmap_reader.h"
 #include "run_form.h"
@@ -60,6 +61,17 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
   }
   closedir(proc);
   return out;
+}
+
+// The names of the files mapped into `pid`: its program and libraries.
+std::set<std::string> MappedFiles(pid_t pid) {
+  std::set<std::string> files;
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  for (std::string line; std::getline(maps, line);) {
+    const size_t path = line.find('/');
+    if (path != std::string::npos) files.insert(std::filesystem::path(line.substr(path)).filename());
+  }
+  return files;
 }
 
 class SaverEndToEnd : public ::testing::Test {
@@ -228,14 +240,32 @@ TEST_F(SaverEndToEnd, RunWithTheRealRendererEndsOnEscape) {
   RunAndEndWithEscape();
 }
 
-// A run starts no GUI toolkit, only the settings dialog needs one: with the
-// toolkit unable to open any display, the run still works end to end, and
-// the settings dialog, which cannot appear, ends the program.
-TEST_F(SaverEndToEnd, ARunNeedsNoToolkit) {
+// A run loads no GUI toolkit and none of the program's modules: only the
+// settings dialog needs them. The run works end to end with the dialog's
+// module beside the program or without it, and GTK is never mapped into
+// the saver. With GTK unable to open any display, the settings dialog,
+// which cannot appear, ends the program.
+TEST_F(SaverEndToEnd, ARunLoadsNoToolkitAndNeedsNoModule) {
   InstallRenderer(Renderer::StandIn);
-  const std::map<std::string, std::string> no_toolkit = {{"GDK_BACKEND", "broadway"}};
-  RunAndEndWithEscape(no_toolkit);
-  auto dialog = StartSaver("/c", no_toolkit);
+  for (const bool module_beside : {false, true}) {
+    if (module_beside)
+      std::filesystem::copy_file(test::BinaryDir() + "/Oruna.settings.so", program_dir_ + "/Oruna.settings.so");
+    auto saver = StartSaver("/s");
+    ASSERT_TRUE(WaitForWindow("Oruna_VC")) << module_beside;
+    const pid_t renderer = RendererOf(*saver);
+    ASSERT_GT(renderer, 0);
+    const std::set<std::string> mapped = MappedFiles(saver->pid());
+    EXPECT_TRUE(mapped.count("Oruna.scr")) << "the saver's maps were read";
+    for (const std::string& file : mapped) {
+      EXPECT_EQ(file.find("libgtk-3"), std::string::npos) << file;
+      EXPECT_EQ(file.find("libgdk-3"), std::string::npos) << file;
+      EXPECT_EQ(file.find("Oruna.settings"), std::string::npos) << file;
+    }
+    PressEscape();
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << module_beside;
+    EXPECT_TRUE(ProcessEnds(renderer));
+  }
+  auto dialog = StartSaver("/c", {{"GDK_BACKEND", "broadway"}});
   EXPECT_EQ(dialog->Wait(kEndTimeout), 0);
   EXPECT_FALSE(WindowExists("<Oruna>"));
 }

@@ -17,8 +17,10 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -75,7 +77,9 @@ class SettingsDialogEndToEnd : public ::testing::Test {
     music_dir_ = temp_.path() + "/music";
     for (const std::string& dir : {program_dir_, home_, music_dir_, temp_.path() + "/runtime"})
       ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    std::filesystem::copy_file(test::BinaryDir() + "/Oruna.scr", program_dir_ + "/Oruna.scr");
+    // The dialog is a module beside the program, loaded from its folder.
+    for (const char* name : {"Oruna.scr", "Oruna.settings.so"})
+      std::filesystem::copy_file(test::BinaryDir() + "/" + name, program_dir_ + "/" + name);
     ini_ = program_dir_ + "/Oruna.ini";
   }
 
@@ -329,7 +333,9 @@ TEST_F(SettingsDialogEndToEnd, ASaveTheDiskCannotTakeIsReportedAndTheDialogStays
   EXPECT_NE(x_.Find(kTitle), 0u);
   EXPECT_EQ(ReadText(ini_), before);
   // No half-written file next to it.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(program_dir_), {}), 2);
+  std::set<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(program_dir_)) files.insert(entry.path().filename());
+  EXPECT_EQ(files, (std::set<std::string>{"Oruna.scr", "Oruna.settings.so", "Oruna.ini"}));
   x_.RequestClose(x_.Find(kMessageTitle));
   ASSERT_TRUE(x_.WaitForWindowGone(kMessageTitle, kEndTimeout));
   EXPECT_TRUE(dialog_->Running());
@@ -376,6 +382,32 @@ TEST_F(SettingsDialogEndToEnd, OtherInstancesRefuseToStartWhileItIsOpen) {
   EXPECT_TRUE(dialog_->Running());
   Click(kCancelButton);
   ExpectDialogEnds();
+}
+
+// Without its module (missing, or a file that is no module) the dialog
+// cannot open: the program ends as it does when GTK finds no display, and
+// says why on its error output, naming the module. The settings stay as
+// they were.
+TEST_F(SettingsDialogEndToEnd, WithoutItsModuleEndsAndSaysWhy) {
+  const std::string before = "[Section]\nBGM区分= 1\n";
+  WriteText(ini_, before);
+  const std::string module = program_dir_ + "/Oruna.settings.so", errors = temp_.path() + "/errors";
+  for (const bool present_but_broken : {false, true}) {
+    std::filesystem::remove(module);
+    if (present_but_broken) WriteText(module, "not a module\n");
+    // The shell only sends the error output to a file; the saver replaces it.
+    ChildProcess saver({"/bin/sh", "-c", "exec \"$0\" /c 2>\"$1\"", program_dir_ + "/Oruna.scr", errors},
+                       {{"XDG_RUNTIME_DIR", temp_.path() + "/runtime"}, {"HOME", home_}, {"NO_AT_BRIDGE", "1"}});
+    const std::optional<int> code = saver.Wait(kEndTimeout);
+    ASSERT_TRUE(code.has_value()) << present_but_broken;
+    EXPECT_EQ(*code, 0) << present_but_broken;
+    EXPECT_EQ(x_.Find(kTitle), 0u);
+    const std::string said = ReadText(errors);
+    EXPECT_NE(said.find("the settings dialog cannot be shown"), std::string::npos) << said;
+    EXPECT_NE(said.find(module), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(ReadText(ini_), before);
+  }
 }
 
 }  // namespace
