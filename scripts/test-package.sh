@@ -20,6 +20,7 @@ echo "$deb"
 
 echo "== file list"
 expected="/usr/lib/oruna/Oruna.dll
+/usr/lib/oruna/Oruna.music.so
 /usr/lib/oruna/Oruna.scr
 /usr/lib/oruna/Oruna.settings.so
 /usr/libexec/xscreensaver/oruna
@@ -33,7 +34,7 @@ awk '$2 != "root/root" {bad = 1} END {exit bad}' <<<"$listing" || fail "files no
 for f in /usr/lib/oruna/Oruna.scr /usr/lib/oruna/Oruna.dll /usr/libexec/xscreensaver/oruna; do
   grep -q "^-rwxr-xr-x .* \.$f\$" <<<"$listing" || fail "$f is not mode 755"
 done
-for f in /usr/lib/oruna/Oruna.settings.so; do
+for f in /usr/lib/oruna/Oruna.settings.so /usr/lib/oruna/Oruna.music.so; do
   grep -q "^-rw-r--r-- .* \.$f\$" <<<"$listing" || fail "$f is not mode 644"
 done
 dpkg-deb -x "$deb" "$work/root"

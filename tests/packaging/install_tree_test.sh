@@ -12,6 +12,7 @@ work=$(mktemp -d)
 trap 'stop_xvfb; [ -z "${saver:-}" ] || kill -9 "$saver" 2>/dev/null; rm -rf "$work"' EXIT
 
 expected_files="lib/oruna/Oruna.dll
+lib/oruna/Oruna.music.so
 lib/oruna/Oruna.scr
 lib/oruna/Oruna.settings.so
 libexec/xscreensaver/oruna
@@ -27,9 +28,10 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 for f in lib/oruna/Oruna.scr lib/oruna/Oruna.dll libexec/xscreensaver/oruna; do
   [ -x "$prefix/$f" ] || fail "$f is not executable"
 done
-# A module, loaded by the saver, not a program.
-[ -r "$prefix/lib/oruna/Oruna.settings.so" ] && [ ! -x "$prefix/lib/oruna/Oruna.settings.so" ] ||
-  fail "Oruna.settings.so is not a readable, non-executable module"
+# Modules, loaded by the saver, not programs.
+for f in lib/oruna/Oruna.settings.so lib/oruna/Oruna.music.so; do
+  [ -r "$prefix/$f" ] && [ ! -x "$prefix/$f" ] || fail "$f is not a readable, non-executable module"
+done
 # install_manifest.txt is what a user removes the installation by.
 for f in $expected_files; do
   grep -qx "$prefix/$f" "$build/install_manifest.txt" || fail "$f missing from install_manifest.txt"

@@ -240,29 +240,29 @@ TEST_F(SaverEndToEnd, RunWithTheRealRendererEndsOnEscape) {
   RunAndEndWithEscape();
 }
 
-// A run loads no GUI toolkit and none of the program's modules: only the
-// settings dialog needs them. The run works end to end with the dialog's
-// module beside the program or without it, and GTK is never mapped into
-// the saver. With GTK unable to open any display, the settings dialog,
-// which cannot appear, ends the program.
+// A run without music loads no GUI toolkit, no audio library and none of
+// the program's modules: only the settings dialog and the music need them.
+// The run works end to end with the modules beside the program or without
+// them, and none of those libraries is ever mapped into the saver. With GTK
+// unable to open any display, the settings dialog, which cannot appear,
+// ends the program.
 TEST_F(SaverEndToEnd, ARunLoadsNoToolkitAndNeedsNoModule) {
   InstallRenderer(Renderer::StandIn);
-  for (const bool module_beside : {false, true}) {
-    if (module_beside)
-      std::filesystem::copy_file(test::BinaryDir() + "/Oruna.settings.so", program_dir_ + "/Oruna.settings.so");
+  for (const bool modules_beside : {false, true}) {
+    for (const char* name : {"/Oruna.settings.so", "/Oruna.music.so"})
+      if (modules_beside) std::filesystem::copy_file(test::BinaryDir() + name, program_dir_ + name);
     auto saver = StartSaver("/s");
-    ASSERT_TRUE(WaitForWindow("Oruna_VC")) << module_beside;
+    ASSERT_TRUE(WaitForWindow("Oruna_VC")) << modules_beside;
     const pid_t renderer = RendererOf(*saver);
     ASSERT_GT(renderer, 0);
     const std::set<std::string> mapped = MappedFiles(saver->pid());
     EXPECT_TRUE(mapped.count("Oruna.scr")) << "the saver's maps were read";
     for (const std::string& file : mapped) {
-      EXPECT_EQ(file.find("libgtk-3"), std::string::npos) << file;
-      EXPECT_EQ(file.find("libgdk-3"), std::string::npos) << file;
-      EXPECT_EQ(file.find("Oruna.settings"), std::string::npos) << file;
+      for (const char* library : {"libgtk-3", "libgdk-3", "libSDL2", "libcdio", "libmpg123", "Oruna.settings", "Oruna.music"})
+        EXPECT_NE(file.rfind(library, 0), 0u) << file;
     }
     PressEscape();
-    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << module_beside;
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0) << modules_beside;
     EXPECT_TRUE(ProcessEnds(renderer));
   }
   auto dialog = StartSaver("/c", {{"GDK_BACKEND", "broadway"}});
@@ -270,7 +270,9 @@ TEST_F(SaverEndToEnd, ARunLoadsNoToolkitAndNeedsNoModule) {
   EXPECT_FALSE(WindowExists("<Oruna>"));
 }
 
-// The configured music reaches the sound output while the renderer runs.
+// The configured music reaches the sound output while the renderer runs,
+// through the music module, loaded for it. Without the module the run goes
+// on silent, as without a sound device, and still ends on Escape.
 TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   InstallRenderer(Renderer::StandIn);
   const std::string wav = temp_.path() + "/tone.wav";
@@ -278,17 +280,29 @@ TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   std::ofstream(program_dir_ + "/Oruna.ini")
       << "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" << wav << "\r\n";
   const std::string output = temp_.path() + "/audio.raw";
-  auto saver = StartSaver("/s", {{"LC_ALL", "C.UTF-8"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", output}});
-  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const std::map<std::string, std::string> disk_audio = {
+      {"LC_ALL", "C.UTF-8"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", output}};
   auto size = [&] { return test::FileExists(output) ? std::filesystem::file_size(output) : 0; };
+
+  auto silent = StartSaver("/s", disk_audio);
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  test::SleepMs(500);  // the music would have started by now
+  EXPECT_FALSE(test::FileExists(output)) << "no sound output without the music module";
+  EXPECT_FALSE(MappedFiles(silent->pid()).count("Oruna.music.so"));
+  PressEscape();
+  EXPECT_EQ(silent->Wait(kEndTimeout), 0);
+
+  std::filesystem::copy_file(test::BinaryDir() + "/Oruna.music.so", program_dir_ + "/Oruna.music.so");
+  auto saver = StartSaver("/s", disk_audio);
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   ASSERT_TRUE(test::WaitUntil([&] { return size() > 0; }, kStartTimeout));
   const auto before = size();
   EXPECT_TRUE(test::WaitUntil([&] { return size() > before; }, kEndTimeout));
+  EXPECT_TRUE(MappedFiles(saver->pid()).count("Oruna.music.so")) << "loaded for the music";
   PressEscape();
   EXPECT_EQ(saver->Wait(kEndTimeout), 0);
 }
 
-// Started without a switch, the saver runs without touching the cursor.
 TEST_F(SaverEndToEnd, ARunWithoutASwitchLeavesTheCursorShown) {
   InstallRenderer(Renderer::StandIn);
   auto saver = StartSaver("");

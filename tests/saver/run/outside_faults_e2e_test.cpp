@@ -51,7 +51,7 @@ class OutsideFaults : public ::testing::Test {
     runtime_dir_ = temp_.path() + "/runtime";
     home_ = temp_.path() + "/home";
     for (const std::string& dir : {program_dir_, runtime_dir_, home_}) ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
-    for (const char* name : {"/Oruna.scr", "/Oruna.dll"})
+    for (const char* name : {"/Oruna.scr", "/Oruna.dll", "/Oruna.music.so"})
       std::filesystem::copy_file(test::BinaryDir() + name, program_dir_ + name);
     test::UseDiskAudio(temp_.path());
     audio_ = temp_.path() + "/audio.raw";
