@@ -384,24 +384,27 @@ TEST_F(SettingsDialogEndToEnd, OtherInstancesRefuseToStartWhileItIsOpen) {
   ExpectDialogEnds();
 }
 
-// Without its module (missing, or a file that is no module) the dialog
-// cannot open: the program ends as it does when GTK finds no display, and
-// says why on its error output, naming the module. The settings stay as
-// they were.
+// Without its module (missing, a file that is no module, or a module
+// without the dialog's entry) the dialog cannot open: the program ends as
+// it does when GTK finds no display, and says why on its error output,
+// naming the module. The settings stay as they were.
 TEST_F(SettingsDialogEndToEnd, WithoutItsModuleEndsAndSaysWhy) {
   const std::string before = "[Section]\nBGM区分= 1\n";
   WriteText(ini_, before);
   const std::string module = program_dir_ + "/Oruna.settings.so", errors = temp_.path() + "/errors";
-  for (const bool present_but_broken : {false, true}) {
+  enum class Module { Missing, NoModule, WithoutEntry };
+  for (const Module kind : {Module::Missing, Module::NoModule, Module::WithoutEntry}) {
+    const int case_number = static_cast<int>(kind);
     std::filesystem::remove(module);
-    if (present_but_broken) WriteText(module, "not a module\n");
+    if (kind == Module::NoModule) WriteText(module, "not a module\n");
+    if (kind == Module::WithoutEntry) std::filesystem::copy_file(test::BinaryDir() + "/Oruna.music.so", module);
     // The shell only sends the error output to a file; the saver replaces it.
     ChildProcess saver({"/bin/sh", "-c", "exec \"$0\" /c 2>\"$1\"", program_dir_ + "/Oruna.scr", errors},
                        {{"XDG_RUNTIME_DIR", temp_.path() + "/runtime"}, {"HOME", home_}, {"NO_AT_BRIDGE", "1"}});
     const std::optional<int> code = saver.Wait(kEndTimeout);
-    ASSERT_TRUE(code.has_value()) << present_but_broken;
-    EXPECT_EQ(*code, 0) << present_but_broken;
-    EXPECT_EQ(x_.Find(kTitle), 0u);
+    ASSERT_TRUE(code.has_value()) << case_number;
+    EXPECT_EQ(*code, 0) << case_number;
+    EXPECT_EQ(x_.Find(kTitle), 0u) << case_number;
     const std::string said = ReadText(errors);
     EXPECT_NE(said.find("the settings dialog cannot be shown"), std::string::npos) << said;
     EXPECT_NE(said.find(module), std::string::npos) << said;
