@@ -165,6 +165,10 @@ int main(int argc, char** argv) {
   mkdir(runtime.c_str(), 0700);
   for (const char* name : {"Oruna.scr", "Oruna.dll"})
     std::filesystem::copy_file(programs + "/" + name, folder + "/" + name);
+  // The modules, where the build has them, as installed beside the programs.
+  for (const char* name : {"Oruna.settings.so", "Oruna.music.so"})
+    if (std::filesystem::exists(programs + "/" + name))
+      std::filesystem::copy_file(programs + "/" + name, folder + "/" + name);
   const std::map<std::string, std::string> env = {
       {"XDG_RUNTIME_DIR", runtime}, {"HOME", temp.path()}, {"XDG_CONFIG_HOME", temp.path() + "/config"},
       {"SDL_AUDIODRIVER", "dummy"}};

@@ -31,7 +31,7 @@ export DISPLAY=:$(head -n1 "$work/display")
 
 # The programs run from a folder of their own, where the settings file lives.
 mkdir -m 700 "$work/program" "$work/runtime" "$work/home"
-cp "$bin/Oruna.scr" "$bin/Oruna.dll" "$work/program/"
+cp "$bin/Oruna.scr" "$bin/Oruna.dll" "$bin/Oruna.music.so" "$work/program/"
 export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 audio=$work/audio.raw
 export LC_ALL=C.UTF-8 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$audio

@@ -1,16 +1,16 @@
 // Saver platform on Linux: the GLib main loop for the run form's timers, an
-// Xlib window for the hidden run form (a run starts no GUI toolkit), GTK 3
-// (X11 backend forced) for the settings dialog only, an own Xlib connection
-// for title look-ups and the cursor,
+// Xlib window for the hidden run form (a run starts no GUI toolkit), the
+// settings dialog from its GTK module, loaded only for the dialog (so only
+// that mode loads GTK at all), an own Xlib connection for title look-ups and
+// the cursor,
 // the renderer's process (its end watched through its process descriptor),
 // the Xlib preview, and the end of the program as an immediate process exit.
 #include <X11/Xlib.h>
-#include <gdk/gdkx.h>
 #include <glib-unix.h>
-#include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,8 +24,8 @@
 #include "run_window_x11.h"
 #include "saver_entry.h"
 #include "saver_main.h"
-#include "settings_dialog_entry.h"
 #include "settings_file.h"
+#include "settings_module.h"
 #include "texture_files.h"
 #include "title_lookup_x11.h"
 
@@ -46,7 +46,11 @@ class GtkSaverPlatform final : public SaverPlatform {
   void LoadSettings() override { INI_Load(); }
 
   void ShowSettingsDialog() override {
-    if (EnsureGtk()) oruna::ShowSettingsDialog();
+    // The program ends after this either way; a dialog that cannot be shown
+    // is said on the error output, where a broken installation shows.
+    std::string why_not;
+    if (!ShowSettingsDialogFromModule(oruna::ProgramFolder(), &why_not))
+      std::fprintf(stderr, "Oruna.scr: the settings dialog cannot be shown: %s\n", why_not.c_str());
   }
 
   void StartPreview(int64_t parent) override {
@@ -84,7 +88,6 @@ class GtkSaverPlatform final : public SaverPlatform {
   [[noreturn]] void EndProgram() override {
     // Requests still queued (the cursor shown again) must reach the server.
     if (display_ != nullptr) XSync(display_, False);
-    if (gtk_ready_) gdk_display_flush(gdk_display_get_default());
     _exit(0);
   }
 
@@ -121,12 +124,10 @@ class GtkSaverPlatform final : public SaverPlatform {
     if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
     return display_;
   }
-  bool EnsureGtk();
 
   Display* display_ = nullptr;  // title look-ups and the cursor
   std::optional<HostWindowState> host_window_;
   TitleLookupX11 titles_;
-  bool gtk_ready_ = false;
   std::unique_ptr<RunWindowX11> run_window_;
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
@@ -136,14 +137,6 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::map<TimerId, guint> timers_;
   TimerId next_timer_ = 1;
 };
-
-bool GtkSaverPlatform::EnsureGtk() {
-  if (!gtk_ready_) {
-    gdk_set_allowed_backends("x11");
-    gtk_ready_ = gtk_init_check(nullptr, nullptr) != FALSE;
-  }
-  return gtk_ready_;
-}
 
 gboolean GtkSaverPlatform::OnTimer(gpointer data) {
   // The tick may stop its own timer, which frees `data`: run a copy.

@@ -20,7 +20,9 @@ echo "$deb"
 
 echo "== file list"
 expected="/usr/lib/oruna/Oruna.dll
+/usr/lib/oruna/Oruna.music.so
 /usr/lib/oruna/Oruna.scr
+/usr/lib/oruna/Oruna.settings.so
 /usr/libexec/xscreensaver/oruna
 /usr/share/applications/screensavers/oruna.desktop
 /usr/share/xscreensaver/config/oruna.xml"
@@ -31,6 +33,9 @@ listing=$(dpkg-deb -c "$deb")
 awk '$2 != "root/root" {bad = 1} END {exit bad}' <<<"$listing" || fail "files not owned by root"
 for f in /usr/lib/oruna/Oruna.scr /usr/lib/oruna/Oruna.dll /usr/libexec/xscreensaver/oruna; do
   grep -q "^-rwxr-xr-x .* \.$f\$" <<<"$listing" || fail "$f is not mode 755"
+done
+for f in /usr/lib/oruna/Oruna.settings.so /usr/lib/oruna/Oruna.music.so; do
+  grep -q "^-rw-r--r-- .* \.$f\$" <<<"$listing" || fail "$f is not mode 644"
 done
 dpkg-deb -x "$deb" "$work/root"
 grep -qx "exec '/usr/lib/oruna/Oruna.scr' /s" "$work/root/usr/libexec/xscreensaver/oruna" || fail "stand-in"
@@ -48,7 +53,7 @@ depends=" $(dpkg-deb -f "$deb" Depends | tr ',|' '  ' | sed 's/([^)]*)//g') "
 owners() {
   { dpkg-query -S "$1" || dpkg-query -S "${1#/usr}"; } 2>/dev/null | cut -d: -f1 | tr ',' '\n' | tr -d ' ' | sort -u
 }
-# Every library the programs link must come from a package named in Depends.
+# Every library the programs and modules link must come from a package named in Depends.
 for program in "$work"/root/usr/lib/oruna/*; do
   for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}'); do
     found=

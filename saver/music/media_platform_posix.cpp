@@ -1,19 +1,97 @@
-// Linux: the platform's media services are the emulated media-control
-// service and the SDL sound player.
-#include "mci_emulated.h"
+// Linux: the platform's media services are those of the music module
+// (the emulated media-control service and the SDL sound player), loaded
+// from the program folder on the first music command, once per process.
+// Without the module the run goes on silent, as without a sound device:
+// every command fails as a driver that cannot be loaded, and the sound
+// player has no output device.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "bgm_player.h"
+#include "mci_errors.h"
+#include "music_module.h"
+#include "settings_file.h"
 
 namespace oruna {
+namespace {
 
-// Never destroyed: SDL's audio thread may still be mixing their sound while
-// the process ends, and must not find them gone.
+// Null when the module is missing or does not load; the failure is kept.
+// With ORUNA_MUSIC_LOG set, the reason goes to the error output.
+const OrunaMusicFunctions* LoadMusicModule() {
+  const std::string folder = ProgramFolder();
+  const char* log = std::getenv("ORUNA_MUSIC_LOG");
+  const bool verbose = log != nullptr && *log != '\0' && *log != '0';
+  // Code is loaded only from the program's own folder.
+  if (folder.empty() || folder.front() != '/') return nullptr;
+  // The module is never unloaded: SDL's audio thread may run until the end.
+  void* module = dlopen((folder + "/" + kMusicModuleFileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  const auto entry = module != nullptr ? reinterpret_cast<OrunaMusicFunctionsFn>(dlsym(module, kMusicModuleEntry))
+                                       : nullptr;
+  if (entry == nullptr) {
+    const char* error = dlerror();
+    if (verbose) std::fprintf(stderr, "Oruna.scr: no music: %s\n", error != nullptr ? error : kMusicModuleFileName);
+    return nullptr;
+  }
+  return entry();
+}
+
+struct ModuleState {
+  bool tried = false;
+  const OrunaMusicFunctions* functions = nullptr;
+};
+
+ModuleState& State() {
+  static ModuleState state;
+  return state;
+}
+
+// The module's services, loading it on the first call.
+const OrunaMusicFunctions* MusicModule() {
+  ModuleState& state = State();
+  if (!state.tried) state.functions = LoadMusicModule();
+  state.tried = true;
+  return state.functions;
+}
+
+void TakeReply(void* sink, const char* text, size_t length) { static_cast<std::string*>(sink)->assign(text, length); }
+
+class ModuleMediaControl final : public MediaControl {
+ public:
+  uint32_t SendString(const std::string& command, std::string* reply, size_t reply_capacity) override {
+    if (reply != nullptr) reply->clear();
+    const OrunaMusicFunctions* music = MusicModule();
+    if (music == nullptr) return kMciErrCannotLoadDriver;
+    return music->send_string(command.c_str(), reply_capacity, reply != nullptr ? TakeReply : nullptr, reply);
+  }
+};
+
+class ModuleSoundPlayer final : public SoundPlayer {
+ public:
+  void PlayLooping(const std::string& path) override {
+    if (const OrunaMusicFunctions* music = MusicModule()) music->play_looping(path.c_str());
+  }
+  // Nothing plays before the module is loaded: stopping does not load it.
+  void Stop() override {
+    if (const OrunaMusicFunctions* music = State().functions) music->stop_sound();
+  }
+  unsigned OutputDeviceCount() override {
+    const OrunaMusicFunctions* music = MusicModule();
+    return music != nullptr ? music->output_device_count() : 0;
+  }
+};
+
+}  // namespace
+
 MediaControl& PlatformMediaControl() {
-  static MediaControl* const service = MediaControl_CreateEmulated();
-  return *service;
+  static ModuleMediaControl service;
+  return service;
 }
 
 SoundPlayer& PlatformSoundPlayer() {
-  static SoundPlayer* const player = SoundPlayer_CreateSdl();
-  return *player;
+  static ModuleSoundPlayer player;
+  return player;
 }
 
 }  // namespace oruna

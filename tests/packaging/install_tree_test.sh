@@ -2,7 +2,8 @@
 # `cmake --install` of a build: the exact set of files for the hosts, their
 # contents naming the final prefix (also when staged with DESTDIR), and the
 # installed stand-in starting the installed saver, which ends on SIGTERM as
-# the hosts end it. Usage: install_tree_test.sh <build dir>
+# the hosts end it, and the installed saver showing its settings dialog from
+# the module installed beside it. Usage: install_tree_test.sh <build dir>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/test_lib.sh"
@@ -11,7 +12,9 @@ work=$(mktemp -d)
 trap 'stop_xvfb; [ -z "${saver:-}" ] || kill -9 "$saver" 2>/dev/null; rm -rf "$work"' EXIT
 
 expected_files="lib/oruna/Oruna.dll
+lib/oruna/Oruna.music.so
 lib/oruna/Oruna.scr
+lib/oruna/Oruna.settings.so
 libexec/xscreensaver/oruna
 share/applications/screensavers/oruna.desktop
 share/xscreensaver/config/oruna.xml"
@@ -24,6 +27,10 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 [ "$(file_list "$prefix")" = "$expected_files" ] || fail "installed files: $(file_list "$prefix")"
 for f in lib/oruna/Oruna.scr lib/oruna/Oruna.dll libexec/xscreensaver/oruna; do
   [ -x "$prefix/$f" ] || fail "$f is not executable"
+done
+# Modules, loaded by the saver, not programs.
+for f in lib/oruna/Oruna.settings.so lib/oruna/Oruna.music.so; do
+  [ -r "$prefix/$f" ] && [ ! -x "$prefix/$f" ] || fail "$f is not a readable, non-executable module"
 done
 # install_manifest.txt is what a user removes the installation by.
 for f in $expected_files; do
@@ -67,6 +74,15 @@ for n in 1 2 3 4; do [ -s "$work/runtime/p_orvi/Oruna$n.bmp" ] || fail "texture 
 kill -TERM "$saver"
 wait_for 50 none_running "$prefix/lib/oruna/Oruna.scr" || fail "saver still running after SIGTERM"
 wait_for 50 none_running "$prefix/lib/oruna/Oruna.dll" || fail "renderer left running after SIGTERM"
+saver=
+
+echo "== the installed saver shows its settings dialog"
+NO_AT_BRIDGE=1 XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config HOME=$work \
+  "$prefix/lib/oruna/Oruna.scr" /c 2>>"$work/run.err" &
+saver=$!
+wait_for 200 window_named "<Oruna>" || { cat "$work/run.err"; fail "no settings dialog"; }
+kill -TERM "$saver"
+wait_for 50 none_running "$prefix/lib/oruna/Oruna.scr" || fail "settings dialog still running after SIGTERM"
 saver=
 # In a sanitizer build both programs report their faults here.
 ! grep -q "Sanitizer\|runtime error" "$work/run.err" || { cat "$work/run.err"; fail "sanitizer report"; }

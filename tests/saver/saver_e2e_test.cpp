@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 
 #include "bitmap_reader.h"
 #include "run_form.h"
@@ -61,6 +62,17 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
   }
   closedir(proc);
   return out;
+}
+
+// The names of the files mapped into `pid`: its program and libraries.
+std::set<std::string> MappedFiles(pid_t pid) {
+  std::set<std::string> files;
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  for (std::string line; std::getline(maps, line);) {
+    const size_t path = line.find('/');
+    if (path != std::string::npos) files.insert(std::filesystem::path(line.substr(path)).filename());
+  }
+  return files;
 }
 
 class SaverEndToEnd : public test::SaverEndToEndTest {
@@ -182,19 +194,38 @@ TEST_F(SaverEndToEnd, RunWithTheRealRendererEndsOnEscape) {
   RunAndEndWithEscape();
 }
 
-// A run starts no GUI toolkit, only the settings dialog needs one: with the
-// toolkit unable to open any display, the run still works end to end, and
-// the settings dialog, which cannot appear, ends the program.
-TEST_F(SaverEndToEnd, ARunNeedsNoToolkit) {
+// A run without music loads no GUI toolkit, no audio library and none of
+// the program's modules: only the settings dialog and the music need them.
+// The run works end to end with the modules beside the program or without
+// them, and none of those libraries is ever mapped into the saver. With GTK
+// unable to open any display, the settings dialog, which cannot appear,
+// ends the program.
+TEST_F(SaverEndToEnd, ARunLoadsNoToolkitAndNeedsNoModule) {
   InstallRenderer(Renderer::StandIn);
-  const std::map<std::string, std::string> no_toolkit = {{"GDK_BACKEND", "broadway"}};
-  RunAndEndWithEscape(no_toolkit);
-  auto dialog = StartSaver("/c", no_toolkit);
+  for (const bool modules_beside : {false, true}) {
+    for (const char* name : {"Oruna.settings.so", "Oruna.music.so"})
+      if (modules_beside) Install(name, name);
+    auto saver = StartSaver("/s");
+    ASSERT_TRUE(WaitForWindow("Oruna_VC")) << modules_beside;
+    const pid_t renderer = RendererOf(*saver);
+    ASSERT_GT(renderer, 0);
+    const std::set<std::string> mapped = MappedFiles(saver->pid());
+    EXPECT_TRUE(mapped.count("Oruna.scr")) << "the saver's maps were read";
+    for (const std::string& file : mapped) {
+      for (const char* library : {"libgtk-3", "libgdk-3", "libSDL2", "libcdio", "libmpg123", "Oruna.settings", "Oruna.music"})
+        EXPECT_NE(file.rfind(library, 0), 0u) << file;
+    }
+    EndWithEscape(*saver);
+    EXPECT_TRUE(ProcessEnds(renderer));
+  }
+  auto dialog = StartSaver("/c", {{"GDK_BACKEND", "broadway"}});
   EXPECT_EQ(dialog->Wait(kEndTimeout), 0);
   EXPECT_FALSE(WindowExists("<Oruna>"));
 }
 
-// The configured music reaches the sound output while the renderer runs.
+// The configured music reaches the sound output while the renderer runs,
+// through the music module, loaded for it. Without the module the run goes
+// on silent, as without a sound device, and still ends on Escape.
 TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   InstallRenderer(Renderer::StandIn);
   const std::string wav = temp_.path() + "/tone.wav";
@@ -202,12 +233,24 @@ TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   std::ofstream(program_dir_ + "/Oruna.ini")
       << "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" << wav << "\r\n";
   const std::string output = temp_.path() + "/audio.raw";
-  auto saver = StartSaver("/s", {{"LC_ALL", "C.UTF-8"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", output}});
-  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  const std::map<std::string, std::string> disk_audio = {
+      {"LC_ALL", "C.UTF-8"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", output}};
   auto size = [&] { return test::FileExists(output) ? std::filesystem::file_size(output) : 0; };
+
+  auto silent = StartSaver("/s", disk_audio);
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
+  test::SleepMs(500);  // the music would have started by now
+  EXPECT_FALSE(test::FileExists(output)) << "no sound output without the music module";
+  EXPECT_FALSE(MappedFiles(silent->pid()).count("Oruna.music.so"));
+  EndWithEscape(*silent);
+
+  Install("Oruna.music.so", "Oruna.music.so");
+  auto saver = StartSaver("/s", disk_audio);
+  ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   ASSERT_TRUE(test::WaitUntil([&] { return size() > 0; }, kStartTimeout));
   const auto before = size();
   EXPECT_TRUE(test::WaitUntil([&] { return size() > before; }, kEndTimeout));
+  EXPECT_TRUE(MappedFiles(saver->pid()).count("Oruna.music.so")) << "loaded for the music";
   EndWithEscape(*saver);
 }
 

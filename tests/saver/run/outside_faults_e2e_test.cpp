@@ -50,6 +50,7 @@ class OutsideFaults : public test::SaverEndToEndTest {
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
     Install("Oruna.dll", "Oruna.dll");
+    Install("Oruna.music.so", "Oruna.music.so");  // the music is loaded from beside the program
     test::UseDiskAudio(temp_.path());
     env_["LC_ALL"] = "C.UTF-8";
     env_["SDL_AUDIODRIVER"] = "disk";

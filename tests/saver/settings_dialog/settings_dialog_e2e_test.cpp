@@ -17,8 +17,10 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
@@ -66,6 +68,7 @@ class SettingsDialogEndToEnd : public test::SaverEndToEndTest {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
+    Install("Oruna.settings.so", "Oruna.settings.so");  // the dialog, loaded from beside the program
     ASSERT_TRUE(x_.ok());
     ASSERT_EQ(mkdir(music_dir_.c_str(), 0700), 0);
     env_["XDG_DATA_HOME"] = home_ + "/.local/share";
@@ -292,7 +295,9 @@ TEST_F(SettingsDialogEndToEnd, ASaveTheDiskCannotTakeIsReportedAndTheDialogStays
   EXPECT_NE(x_.Find(kTitle), 0u);
   EXPECT_EQ(ReadText(ini_), before);
   // No half-written file next to it.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(program_dir_), {}), 2);
+  std::set<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(program_dir_)) files.insert(entry.path().filename());
+  EXPECT_EQ(files, (std::set<std::string>{"Oruna.scr", "Oruna.settings.so", "Oruna.ini"}));
   x_.RequestClose(x_.Find(kMessageTitle));
   ASSERT_TRUE(x_.WaitForWindowGone(kMessageTitle, kEndTimeout));
   EXPECT_TRUE(dialog_->Running());
@@ -339,6 +344,34 @@ TEST_F(SettingsDialogEndToEnd, OtherInstancesRefuseToStartWhileItIsOpen) {
   EXPECT_TRUE(dialog_->Running());
   Click(kCancelButton);
   ExpectDialogEnds();
+}
+
+// Without its module (missing, a file that is no module, or a module
+// without the dialog's entry) the dialog cannot open: the program ends as
+// it does when GTK finds no display, and says why on its error output,
+// naming the module. The settings stay as they were.
+TEST_F(SettingsDialogEndToEnd, WithoutItsModuleEndsAndSaysWhy) {
+  const std::string before = "[Section]\nBGM区分= 1\n";
+  WriteText(ini_, before);
+  const std::string module = program_dir_ + "/Oruna.settings.so", errors = temp_.path() + "/errors";
+  enum class Module { Missing, NoModule, WithoutEntry };
+  for (const Module kind : {Module::Missing, Module::NoModule, Module::WithoutEntry}) {
+    const int case_number = static_cast<int>(kind);
+    std::filesystem::remove(module);
+    if (kind == Module::NoModule) WriteText(module, "not a module\n");
+    if (kind == Module::WithoutEntry) std::filesystem::copy_file(test::BinaryDir() + "/Oruna.music.so", module);
+    // The shell only sends the error output to a file; the saver replaces it.
+    ChildProcess saver({"/bin/sh", "-c", "exec \"$0\" /c 2>\"$1\"", program_dir_ + "/Oruna.scr", errors}, env_);
+    const std::optional<int> code = saver.Wait(kEndTimeout);
+    ASSERT_TRUE(code.has_value()) << case_number;
+    EXPECT_EQ(*code, 0) << case_number;
+    EXPECT_EQ(x_.Find(kTitle), 0u) << case_number;
+    const std::string said = ReadText(errors);
+    EXPECT_NE(said.find("the settings dialog cannot be shown"), std::string::npos) << said;
+    EXPECT_NE(said.find(module), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(ReadText(ini_), before);
+  }
 }
 
 }  // namespace
