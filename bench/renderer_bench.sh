@@ -11,11 +11,10 @@ seconds=${2:-5}
 cpu_runs=${3:-5}
 bin=$(cd "$build/bin" && pwd)
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
+source "$(dirname "$0")/private_xvfb.sh"
+start_private_xvfb "$work"
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display") XDG_RUNTIME_DIR=$work
+export XDG_RUNTIME_DIR=$work
 mkdir -m 700 "$work/p_orvi"
 convert -size 128x128 -seed 1 plasma:orange-yellow -type truecolor "BMP3:$work/p_orvi/Oruna1.bmp"
 convert -size 256x256 -seed 2 plasma:navy-black -type truecolor "BMP3:$work/p_orvi/Oruna2.bmp"

@@ -24,10 +24,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+source "$(dirname "$0")/private_xvfb.sh"
+start_private_xvfb "$work"
 
 # The programs run from a folder of their own, where the settings file lives.
 mkdir -m 700 "$work/program" "$work/runtime" "$work/home"

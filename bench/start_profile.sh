@@ -10,11 +10,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${2:-$here/build/bin}" && pwd)
 shim=$(cd "$here/build/bin" && pwd)/libstart_profile_shim.so
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
+source "$here/bench/private_xvfb.sh"
+start_private_xvfb "$work"
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display") XDG_RUNTIME_DIR=$work
+export XDG_RUNTIME_DIR=$work
 
 for run in $(seq "$runs"); do
   log=$work/run$run.log
