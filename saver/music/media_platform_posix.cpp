@@ -4,34 +4,28 @@
 // Without the module the run goes on silent, as without a sound device:
 // every command fails as a driver that cannot be loaded, and the sound
 // player has no output device.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 
 #include "bgm_player.h"
 #include "mci_errors.h"
 #include "music_module.h"
+#include "program_module.h"
 #include "settings_file.h"
 
 namespace oruna {
 namespace {
 
 // Null when the module is missing or does not load; the failure is kept.
-// With ORUNA_MUSIC_LOG set, the reason goes to the error output.
+// With ORUNA_MUSIC_LOG set, the reason goes to the error output. The module
+// is never unloaded: SDL's audio thread may run until the end.
 const OrunaMusicFunctions* LoadMusicModule() {
-  const std::string folder = ProgramFolder();
-  const char* log = std::getenv("ORUNA_MUSIC_LOG");
-  const bool verbose = log != nullptr && *log != '\0' && *log != '0';
-  // Code is loaded only from the program's own folder.
-  if (folder.empty() || folder.front() != '/') return nullptr;
-  // The module is never unloaded: SDL's audio thread may run until the end.
-  void* module = dlopen((folder + "/" + kMusicModuleFileName).c_str(), RTLD_NOW | RTLD_LOCAL);
-  const auto entry = module != nullptr ? reinterpret_cast<OrunaMusicFunctionsFn>(dlsym(module, kMusicModuleEntry))
-                                       : nullptr;
+  std::string why_not;
+  const auto entry = reinterpret_cast<OrunaMusicFunctionsFn>(
+      ProgramModuleEntry(ProgramFolder(), kMusicModuleFileName, kMusicModuleEntry, why_not));
   if (entry == nullptr) {
-    const char* error = dlerror();
-    if (verbose) std::fprintf(stderr, "Oruna.scr: no music: %s\n", error != nullptr ? error : kMusicModuleFileName);
+    const char* log = std::getenv("ORUNA_MUSIC_LOG");
+    if (log != nullptr && *log != '\0' && *log != '0') std::fprintf(stderr, "Oruna.scr: no music: %s\n", why_not.c_str());
     return nullptr;
   }
   return entry();
