@@ -59,7 +59,7 @@ class GtkSaverPlatform final : public SaverPlatform {
     if (!preview_) EndProgram();
   }
 
-  void LoadRunForm(const std::string& argument_text) override;
+  bool LoadRunForm(const std::string& argument_text) override;
 
   HostWindowState RunHostWindow() override {
     if (!host_window_) host_window_ = CheckHostWindowX11(XDisplay());
@@ -196,20 +196,12 @@ gboolean GtkSaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) 
   return G_SOURCE_CONTINUE;
 }
 
-void GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
+bool GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
   // A real top-level window carrying its caption on the display for a second
-  // instance to find, and never shown.
+  // instance to find, and never shown; made only where no other run's is.
   bool taken = false;
   run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
-  // Another run made its window after this run looked for one: both were
-  // started at the same instant, as a host running one hack per monitor
-  // starts them. This run then does what a run started beside another does.
-  if (taken && RunHostWindow() == HostWindowState::Usable) {
-    if (WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs)) run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
-    if (!run_window_) ReplaceWithRenderer();
-  }
-  // Ending also gives the cursor back: the server shows it again when the
-  // connection that hid it closes.
+  if (taken) return false;
   if (!run_window_) EndProgram();
 
   run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
@@ -220,6 +212,7 @@ void GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
   for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal_number, OnUnloadRequest, this);
 
   run_form_->Form_Load();
+  return true;
 }
 
 int GtkSaverPlatform::Run() {

@@ -39,7 +39,7 @@ class Win32SaverPlatform final : public SaverPlatform {
     if (!preview_) EndProgram();
   }
 
-  void LoadRunForm(const std::string& argument_text) override;
+  bool LoadRunForm(const std::string& argument_text) override;
 
   void HideCursor() override { ::ShowCursor(FALSE); }
   void ShowCursor() override { ::ShowCursor(TRUE); }
@@ -163,7 +163,7 @@ void Win32SaverPlatform::StopTimer(TimerId id) {
   KillTimer(run_window_, static_cast<UINT_PTR>(id));
 }
 
-void Win32SaverPlatform::LoadRunForm(const std::string& argument_text) {
+bool Win32SaverPlatform::LoadRunForm(const std::string& argument_text) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA form_class{};
   form_class.lpfnWndProc = RunFormProc;
@@ -177,6 +177,7 @@ void Win32SaverPlatform::LoadRunForm(const std::string& argument_text) {
   if (run_window_ == nullptr) EndProgram();
   run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
   run_form_->Form_Load();
+  return true;
 }
 
 int Win32SaverPlatform::Run() {

@@ -35,8 +35,10 @@ class SaverPlatform {
   // Embeds the preview into the host's pane `parent` and shows it.
   virtual void StartPreview(int64_t parent) = 0;
   // Loads the hidden run form "Oruna_Main"; its Form_Load has run when this
-  // returns.
-  virtual void LoadRunForm(const std::string& argument_text) = 0;
+  // returns true. False, with nothing loaded, when another run's form has
+  // appeared since the look-up (two runs started at the same instant);
+  // systems whose look-up and creation cannot interleave always load it.
+  virtual bool LoadRunForm(const std::string& argument_text) = 0;
 
   // The host's window for a run, looked up once. Systems without such hosts
   // have none.

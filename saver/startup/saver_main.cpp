@@ -75,7 +75,12 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
   }
   // The run form shows it again at the end.
   if (mode == "S" && host == HostWindowState::Absent) platform.HideCursor();
-  platform.LoadRunForm(argument_text);
+  // Two runs started at the same instant (a host running one hack per
+  // monitor) both pass the look-up above, but only one gets the run form;
+  // the other then does what a run started beside another run does.
+  if (!platform.LoadRunForm(argument_text) &&
+      !(RunBesideAnotherRun(argument_text, platform) && platform.LoadRunForm(argument_text)))
+    platform.EndProgram();
 }
 
 }  // namespace oruna

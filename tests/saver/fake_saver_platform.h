@@ -35,8 +35,16 @@ class FakeSaverPlatform final : public SaverPlatform {
   void LoadSettings() override { log.push_back("load settings"); }
   void ShowSettingsDialog() override { log.push_back("settings dialog"); }
   void StartPreview(int64_t parent) override { log.push_back("preview " + std::to_string(parent)); }
-  void LoadRunForm(const std::string& argument_text) override {
+  int run_form_taken = 0;  // how many loads find another run's form first
+  bool LoadRunForm(const std::string& argument_text) override {
+    if (run_form_taken > 0) {
+      --run_form_taken;
+      windows.insert("Oruna_Main");  // the other run's form, made meanwhile
+      log.push_back("run form taken");
+      return false;
+    }
     log.push_back("load run form '" + argument_text + "'");
+    return true;
   }
   HostWindowState RunHostWindow() override { return host_window; }
   void ReplaceWithRenderer() override { log.push_back("become renderer"); }

@@ -110,6 +110,22 @@ TEST(MainHostWindow, ARunInAHostWindowWaitsForTheOtherRunOrBecomesARenderer) {
     std::set<std::string> windows;
     HostWindowState host;
   };
+  // Started at the same instant as another run, a run finds no other form
+  // at the look-up, but the other's form when it loads its own: the same
+  // rule then holds.
+  for (const bool ends : {true, false}) {
+    test::FakeSaverPlatform platform;
+    platform.host_window = HostWindowState::Usable;
+    platform.run_form_taken = 1;
+    platform.titles_go_on_wait = ends;
+    Main("/s", platform);
+    EXPECT_EQ(platform.log, Concat(Concat(kCheck, kPrepare), ends ? Log{"run form taken", wait, "load run form '/s'"}
+                                                  : Log{"run form taken", wait, "become renderer", "end"}));
+  }
+  test::FakeSaverPlatform outside;
+  outside.run_form_taken = 1;
+  Main("/s", outside);
+  EXPECT_EQ(outside.log.back(), "end") << "outside a host's window the later run ends";
   for (const Case& c : {Case{"/s", {"Oruna_Main"}, HostWindowState::Absent},
                         Case{"/s", {"Oruna_Main", "<Oruna>"}, HostWindowState::Usable},
                         Case{"/s", {"<Oruna>"}, HostWindowState::Usable},
