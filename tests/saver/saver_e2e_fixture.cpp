@@ -1,6 +1,9 @@
 #include "saver_e2e_fixture.h"
 
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -8,7 +11,33 @@
 #include <filesystem>
 #include <vector>
 
+#include "window_search_x11.h"
+
 namespace oruna::test {
+
+SaverEndToEndTest::~SaverEndToEndTest() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+void SaverEndToEndTest::WatchRuns() {
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+  display_ = XOpenDisplay(nullptr);
+  ASSERT_NE(display_, nullptr);
+}
+
+bool SaverEndToEndTest::RendererShown() {
+  XWindowAttributes attributes{};
+  const Window window = FindX11WindowByTitle(display_, "Oruna_VC");
+  return window != None && XGetWindowAttributes(display_, window, &attributes) != 0 &&
+         attributes.map_state == IsViewable;
+}
+
+void SaverEndToEndTest::PressEscape() {
+  const KeyCode key = XKeysymToKeycode(display_, XK_Escape);
+  XTestFakeKeyEvent(display_, key, True, CurrentTime);
+  XTestFakeKeyEvent(display_, key, False, CurrentTime);
+  XSync(display_, False);
+}
 
 void SaverEndToEndTest::SetUp() {
   ASSERT_TRUE(xvfb_.ok());

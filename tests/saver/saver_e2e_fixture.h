@@ -3,7 +3,10 @@
 // and home folders its runs use (runtime/, home/), so that a run sees
 // nothing of the machine's own settings or of another test's.
 #pragma once
+// clang-format off
 #include <gtest/gtest.h>
+#include <X11/Xlib.h>
+// clang-format on
 #include <sys/resource.h>
 #include <sys/types.h>
 
@@ -18,8 +21,17 @@ namespace oruna::test {
 
 class SaverEndToEndTest : public ::testing::Test {
  protected:
+  ~SaverEndToEndTest() override;
   // Makes the folders and copies the built Oruna.scr into program/.
   void SetUp() override;
+
+  // For tests that watch a run: orphaned renderers come to this process,
+  // so that their end can be seen, and display_ is opened.
+  void WatchRuns();
+  // True while the renderer's window "Oruna_VC" is mapped.
+  bool RendererShown();
+  // Escape through XTest, to the focused window (the renderer's).
+  void PressEscape();
 
   // Copies the built program `name` into program/ as `as`.
   void Install(const std::string& name, const std::string& as);
@@ -39,6 +51,7 @@ class SaverEndToEndTest : public ::testing::Test {
   // no sound device. A test adds to it in its SetUp.
   std::map<std::string, std::string> env_;
   rlim_t file_size_limit_ = RLIM_INFINITY;  // for the saver's writes
+  Display* display_ = nullptr;              // the test's own, from WatchRuns
 };
 
 // True once `pid` has ended within `timeout`, and been reaped (by its parent,

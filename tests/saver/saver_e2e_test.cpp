@@ -8,13 +8,10 @@
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 // clang-format on
 #include <dirent.h>
 #include <signal.h>
 #include <sys/inotify.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -78,11 +75,8 @@ std::set<std::string> MappedFiles(pid_t pid) {
 class SaverEndToEnd : public test::SaverEndToEndTest {
  protected:
   void SetUp() override {
-    // Orphaned renderers come to us, so that we can see them end.
-    prctl(PR_SET_CHILD_SUBREAPER, 1);
     ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
-    display_ = XOpenDisplay(nullptr);
-    ASSERT_NE(display_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(WatchRuns());
     cursor_ = std::make_unique<test::ScreenCursor>(display_, xvfb_.framebuffer_file());
     ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, kStartTimeout));
     env_["ORUNA_STANDIN_REPORT"] = report_;
@@ -94,7 +88,6 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
     }
-    if (display_ != nullptr) XCloseDisplay(display_);
   }
 
   enum class Renderer { StandIn, Real };
@@ -125,16 +118,8 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
   // Escape for the renderer, once its window is on the screen to receive it,
   // ends the run: the saver exits with 0.
   void EndWithEscape(ChildProcess& saver) {
-    test::WaitUntil([&] {
-      XWindowAttributes attributes{};
-      const Window renderer = FindX11WindowByTitle(display_, "Oruna_VC");
-      return renderer != None && XGetWindowAttributes(display_, renderer, &attributes) != 0 &&
-             attributes.map_state == IsViewable;
-    }, kStartTimeout);
-    const KeyCode key = XKeysymToKeycode(display_, XK_Escape);
-    XTestFakeKeyEvent(display_, key, True, CurrentTime);
-    XTestFakeKeyEvent(display_, key, False, CurrentTime);
-    XSync(display_, False);
+    test::WaitUntil([&] { return RendererShown(); }, kStartTimeout);
+    PressEscape();
     EXPECT_EQ(saver.Wait(kEndTimeout), 0);
   }
 
@@ -176,7 +161,6 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
     ASSERT_TRUE(saver.Running());
   }
 
-  Display* display_ = nullptr;
   std::unique_ptr<test::ScreenCursor> cursor_;
   const std::string report_ = temp_.path() + "/renderer-starts";
   std::vector<pid_t> renderers_;

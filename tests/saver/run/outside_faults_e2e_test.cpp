@@ -8,11 +8,8 @@
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 // clang-format on
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -44,11 +41,8 @@ class OutsideFaults : public test::SaverEndToEndTest {
  protected:
   // The run with the real renderer and its sound on the disk driver.
   void SetUp() override {
-    // An orphaned renderer comes to us, so that we can see it end.
-    prctl(PR_SET_CHILD_SUBREAPER, 1);
     ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
-    display_ = XOpenDisplay(nullptr);
-    ASSERT_NE(display_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(WatchRuns());
     Install("Oruna.dll", "Oruna.dll");
     Install("Oruna.music.so", "Oruna.music.so");  // the music is loaded from beside the program
     test::UseDiskAudio(temp_.path());
@@ -62,7 +56,6 @@ class OutsideFaults : public test::SaverEndToEndTest {
       kill(renderer_, SIGKILL);
       waitpid(renderer_, nullptr, 0);
     }
-    if (display_ != nullptr) XCloseDisplay(display_);
   }
 
   void WriteSettings(int kind, int track, const std::string& file) {
@@ -92,28 +85,19 @@ class OutsideFaults : public test::SaverEndToEndTest {
 
   // The renderer's picture goes on: its window is mapped and the renderer
   // answers the X server (a window property read needs a round trip).
-  bool PictureGoesOn() {
-    XWindowAttributes attributes{};
-    const Window window = FindX11WindowByTitle(display_, "Oruna_VC");
-    return RendererAlive() && window != None && XGetWindowAttributes(display_, window, &attributes) != 0 &&
-           attributes.map_state == IsViewable;
-  }
+  bool PictureGoesOn() { return RendererAlive() && RendererShown(); }
 
   // The run goes on with its picture and still ends, renderer and all, on Escape.
   void ExpectThePictureGoesOnUntilEscape(ChildProcess& saver) {
     EXPECT_TRUE(saver.Running());
     EXPECT_TRUE(PictureGoesOn());
-    const KeyCode key = XKeysymToKeycode(display_, XK_Escape);
-    XTestFakeKeyEvent(display_, key, True, CurrentTime);
-    XTestFakeKeyEvent(display_, key, False, CurrentTime);
-    XSync(display_, False);
+    PressEscape();
     EXPECT_EQ(saver.Wait(kEndTimeout), 0);
     EXPECT_TRUE(RendererEnds());
   }
 
   size_t AudioBytes() { return test::DiskAudioSize(); }
 
-  Display* display_ = nullptr;
   pid_t renderer_ = -1;
 };
 
