@@ -74,13 +74,15 @@ TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {
   WriteAllTextures();
   auto renderer = Start();
   ASSERT_TRUE(x11_->WaitForWindow("Oruna_VC", 20s));
+  // The size is read once the picture shows: until the window is shown in
+  // full screen it may still have the size it was created with.
+  ASSERT_TRUE(WaitForPicture(*x11_));
   int width = 0, height = 0;
   ASSERT_TRUE(x11_->Size(x11_->Find("Oruna_VC"), width, height));
   EXPECT_EQ(width, 1024);
   EXPECT_EQ(height, 768);
   // Full screen hides the cursor over the picture; the windowed fallback
   // leaves it shown. The frame buffer shows which.
-  ASSERT_TRUE(WaitForPicture(*x11_));
   const bool fullscreen_screen = std::string(GetParam()) == "1024x768x24";
   if (fullscreen_screen) {
     EXPECT_TRUE(cursor_->AbsentFor(500ms)) << "the cursor is hidden in full screen";
