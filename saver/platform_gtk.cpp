@@ -3,7 +3,8 @@
 // settings dialog from its GTK module, loaded only for the dialog (so only
 // that mode loads GTK at all), an own Xlib connection for title look-ups and
 // the cursor,
-// the renderer's process (its end watched through its process descriptor),
+// the renderer's process (its end watched through its process descriptor,
+// the desktop's display mode put back when it died without its teardown),
 // the Xlib preview, and the end of the program as an immediate process exit.
 #include <X11/Xlib.h>
 #include <glib-unix.h>
@@ -16,6 +17,7 @@
 #include <optional>
 
 #include "cursor_x11.h"
+#include "desktop_mode_x11.h"
 #include "file_replace.h"
 #include "host_window_x11.h"
 #include "preview.h"
@@ -98,10 +100,15 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::string ProgramFolder() override { return oruna::ProgramFolder(); }
 
   void StartProgram(const std::string& path, std::function<void()> on_exit) override;
-  ProgramState StartedProgramState() override { return renderer_.State(); }
+  ProgramState StartedProgramState() override {
+    const ProgramState state = renderer_.State();
+    if (state == ProgramState::Exited) AfterRendererEnded();
+    return state;
+  }
   void EndStartedProgram() override {
     StopExitWatch();
     renderer_.End();
+    AfterRendererEnded();
   }
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
@@ -119,6 +126,7 @@ class GtkSaverPlatform final : public SaverPlatform {
   static gboolean OnRunWindowEvents(gint fd, GIOCondition condition, gpointer data);
   static gboolean OnRendererExit(gint fd, GIOCondition condition, gpointer data);
   void StopExitWatch();
+  void AfterRendererEnded();
 
   Display* XDisplay() {
     if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
@@ -132,6 +140,8 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
   StartedProgram renderer_;
+  DesktopModeX11 desktop_mode_;  // as it was before the renderer started
+  bool desktop_mode_pending_ = false;
   std::function<void()> on_renderer_exit_;
   guint exit_watch_ = 0;  // the event source watching the renderer's end
   std::map<TimerId, guint> timers_;
@@ -162,7 +172,9 @@ void GtkSaverPlatform::StopTimer(TimerId id) {
 
 void GtkSaverPlatform::StartProgram(const std::string& path, std::function<void()> on_exit) {
   StopExitWatch();
+  desktop_mode_ = DesktopModeX11::Capture(XDisplay());
   renderer_.Start(path);
+  desktop_mode_pending_ = renderer_.State() == ProgramState::Running;
   // The loop learns of the renderer's end as it happens, through its process
   // descriptor; without one, the watch timer notices it at its next tick.
   if (renderer_.State() != ProgramState::Running || renderer_.exit_wait_handle() < 0) return;
@@ -173,10 +185,21 @@ void GtkSaverPlatform::StartProgram(const std::string& path, std::function<void(
 gboolean GtkSaverPlatform::OnRendererExit(gint, GIOCondition, gpointer data) {
   auto* platform = static_cast<GtkSaverPlatform*>(data);
   platform->exit_watch_ = 0;  // this source ends with this call
+  platform->StartedProgramState();  // reaps it, and puts the desktop back if needed
   const std::function<void()> on_exit = std::move(platform->on_renderer_exit_);
   platform->on_renderer_exit_ = nullptr;
   if (on_exit) on_exit();
   return G_SOURCE_REMOVE;
+}
+
+// A renderer that crashed, was killed or had to be ended by force had no
+// teardown, and the X server keeps the 1024x768 mode it set: the desktop
+// gets its captured configuration back. After a clean end the renderer has
+// done that itself, and a display change made meanwhile is left alone.
+void GtkSaverPlatform::AfterRendererEnded() {
+  if (!desktop_mode_pending_) return;
+  desktop_mode_pending_ = false;
+  if (!renderer_.ended_cleanly()) desktop_mode_.Restore(XDisplay());
 }
 
 void GtkSaverPlatform::StopExitWatch() {

@@ -23,6 +23,10 @@ class StartedProgram {
   // afterwards State() is Exited.
   void End();
   int pid() const { return pid_; }
+  // Once Exited: true when the process ended by itself with exit code 0
+  // (its own teardown ran); false when it crashed, was killed, failed, or
+  // had to be ended by force.
+  bool ended_cleanly() const { return ended_cleanly_; }
   // What an event loop waits on to learn of the end at once: on Linux a
   // process descriptor that turns readable, on Windows the process handle
   // that turns signalled. -1 when there is none (no process, or a kernel
@@ -35,6 +39,7 @@ class StartedProgram {
   int pid_ = -1;
   intptr_t exit_wait_handle_ = -1;
   ProgramState state_ = ProgramState::NotStarted;
+  bool ended_cleanly_ = false;
 };
 
 }  // namespace oruna

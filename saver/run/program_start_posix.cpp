@@ -22,11 +22,17 @@ namespace {
 // display mode back first) before it is ended by force.
 constexpr int kEndGraceMs = 1000;
 
-// True once `pid` has ended within `timeout_ms`; it is then reaped.
-bool ReapWithin(pid_t pid, int timeout_ms) {
+// A wait status of a process that ended by itself with exit code 0.
+bool Clean(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+
+// True once `pid` has ended within `timeout_ms`; it is then reaped and
+// `clean` says how it ended.
+bool ReapWithin(pid_t pid, int timeout_ms, bool& clean) {
   const timespec step{0, 5 * 1000 * 1000};
   for (int waited = 0;; waited += 5) {
-    const pid_t r = waitpid(pid, nullptr, WNOHANG);
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    clean = r == pid && Clean(status);
     if (r == pid || (r < 0 && errno != EINTR)) return true;
     if (waited >= timeout_ms) return false;
     nanosleep(&step, nullptr);
@@ -70,6 +76,7 @@ void StartedProgram::CloseExitDescriptor() {
 void StartedProgram::Start(const std::string& path) {
   pid_ = -1;
   state_ = ProgramState::NotStarted;
+  ended_cleanly_ = false;
   CloseExitDescriptor();
   // Everything the child needs is made before the fork: between fork and
   // exec only async-signal-safe calls are allowed (the saver has threads).
@@ -107,7 +114,10 @@ ProgramState StartedProgram::State() {
   if (state_ == ProgramState::Running) {
     int status = 0;
     const pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == pid_ || (r < 0 && errno != EINTR)) state_ = ProgramState::Exited;
+    if (r == pid_ || (r < 0 && errno != EINTR)) {
+      state_ = ProgramState::Exited;
+      ended_cleanly_ = r == pid_ && Clean(status);
+    }
   }
   return state_;
 }
@@ -115,9 +125,10 @@ ProgramState StartedProgram::State() {
 void StartedProgram::End() {
   if (State() != ProgramState::Running) return;
   kill(pid_, SIGTERM);
-  if (!ReapWithin(pid_, kEndGraceMs)) {
+  if (!ReapWithin(pid_, kEndGraceMs, ended_cleanly_)) {
     kill(pid_, SIGKILL);
-    ReapWithin(pid_, kEndGraceMs);
+    ReapWithin(pid_, kEndGraceMs, ended_cleanly_);
+    ended_cleanly_ = false;
   }
   state_ = ProgramState::Exited;
 }

@@ -49,6 +49,7 @@ void StartedProgram::Start(const std::string& path) {
   pid_ = -1;
   exit_wait_handle_ = -1;
   state_ = ProgramState::NotStarted;
+  ended_cleanly_ = false;
   std::wstring program = WideFromUtf8(path);
   for (wchar_t& c : program) {
     if (c == L'/') c = L'\\';
@@ -82,6 +83,8 @@ ProgramState StartedProgram::State() {
     const auto it = Handles().find(pid_);
     if (it == Handles().end() || WaitForSingleObject(it->second, 0) != WAIT_TIMEOUT) {
       state_ = ProgramState::Exited;
+      DWORD code = 1;
+      ended_cleanly_ = it != Handles().end() && GetExitCodeProcess(it->second, &code) && code == 0;
     }
   }
   return state_;

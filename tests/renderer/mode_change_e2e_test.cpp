@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 // clang-format off
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 // clang-format on
 #include <X11/Xatom.h>
 #include <signal.h>
@@ -30,36 +29,6 @@ using namespace std::chrono_literals;
 
 constexpr const char* kOpenbox = "/usr/bin/openbox";
 const std::pair<int, int> kDesktopMode{1280, 1024};
-
-// A 1024x768 mode at about 60 Hz, added to the screen's only output so that
-// the display offers it beside its own 1280x1024.
-bool OfferMode1024x768(Display* display) {
-  const Window root = DefaultRootWindow(display);
-  XRRScreenResources* resources = XRRGetScreenResources(display, root);
-  if (resources == nullptr) return false;
-  const bool has_output = resources->noutput > 0;
-  if (has_output) {
-    char name[] = "1024x768_test";
-    XRRModeInfo info{};
-    info.width = 1024;
-    info.height = 768;
-    info.dotClock = 63500000;
-    info.hSyncStart = 1072;
-    info.hSyncEnd = 1176;
-    info.hTotal = 1328;
-    info.vSyncStart = 771;
-    info.vSyncEnd = 775;
-    info.vTotal = 798;
-    info.name = name;
-    info.nameLength = static_cast<unsigned>(std::strlen(name));
-    info.modeFlags = RR_HSyncNegative | RR_VSyncPositive;
-    const RRMode mode = XRRCreateMode(display, root, &info);
-    XRRAddOutputMode(display, resources->outputs[0], mode);
-  }
-  XRRFreeScreenResources(resources);
-  XSync(display, False);
-  return has_output;
-}
 
 class ModeChangeEndToEnd : public ::testing::Test {
  protected:
@@ -100,12 +69,7 @@ class ModeChangeEndToEnd : public ::testing::Test {
     EXPECT_EQ(ScreenSize(), kDesktopMode) << "the desktop's mode is restored";
   }
 
-  // The screen's size as the server has it now.
-  std::pair<int, int> ScreenSize() {
-    XWindowAttributes root{};
-    XGetWindowAttributes(x11_.get(), DefaultRootWindow(x11_.get()), &root);
-    return {root.width, root.height};
-  }
+  std::pair<int, int> ScreenSize() { return RootSize(x11_.get()); }
 
   // The renderer window's inside: its place on the screen and its size.
   struct Placement {

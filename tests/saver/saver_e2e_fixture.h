@@ -21,6 +21,8 @@ namespace oruna::test {
 
 class SaverEndToEndTest : public ::testing::Test {
  protected:
+  // `screen`: the Xvfb screen, as its -screen option takes it.
+  explicit SaverEndToEndTest(const std::string& screen = "1024x768x24") : xvfb_(screen) {}
   ~SaverEndToEndTest() override;
   // Makes the folders and copies the built Oruna.scr into program/.
   void SetUp() override;

@@ -3,6 +3,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <cstring>
 
 #include "test_support.h"
 #include "window_search_x11.h"
@@ -71,6 +74,40 @@ std::vector<uint32_t> X11Connection::Grab(int x, int y, int width, int height) {
       pixels.push_back(static_cast<uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFFu);
   XDestroyImage(image);
   return pixels;
+}
+
+bool OfferMode1024x768(Display* display) {
+  const Window root = DefaultRootWindow(display);
+  XRRScreenResources* resources = XRRGetScreenResources(display, root);
+  if (resources == nullptr) return false;
+  const bool has_output = resources->noutput > 0;
+  if (has_output) {
+    char name[] = "1024x768_test";
+    XRRModeInfo info{};
+    info.width = 1024;
+    info.height = 768;
+    info.dotClock = 63500000;
+    info.hSyncStart = 1072;
+    info.hSyncEnd = 1176;
+    info.hTotal = 1328;
+    info.vSyncStart = 771;
+    info.vSyncEnd = 775;
+    info.vTotal = 798;
+    info.name = name;
+    info.nameLength = static_cast<unsigned>(std::strlen(name));
+    info.modeFlags = RR_HSyncNegative | RR_VSyncPositive;
+    const RRMode mode = XRRCreateMode(display, root, &info);
+    XRRAddOutputMode(display, resources->outputs[0], mode);
+  }
+  XRRFreeScreenResources(resources);
+  XSync(display, False);
+  return has_output;
+}
+
+std::pair<int, int> RootSize(Display* display) {
+  XWindowAttributes root{};
+  XGetWindowAttributes(display, DefaultRootWindow(display), &root);
+  return {root.width, root.height};
 }
 
 }  // namespace oruna::test

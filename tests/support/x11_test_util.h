@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace oruna::test {
@@ -39,5 +40,12 @@ class X11Connection {
  private:
   Display* display_ = nullptr;
 };
+
+// Adds a 1024x768 mode at about 60 Hz to the screen's first output, so that
+// the display offers it beside its own (Xvfb offers only its start size).
+bool OfferMode1024x768(Display* display);
+
+// The screen's size as the server has it now (not as cached at connection).
+std::pair<int, int> RootSize(Display* display);
 
 }  // namespace oruna::test

@@ -1,8 +1,9 @@
 // Oruna.scr /s with the real renderer under a private Xvfb, while the world
 // around it fails: the sound device gives up in the middle of the run (SDL's
 // disk audio driver stops at the saver's file-size limit), the disc image
-// of the emulated CD drive is taken away, and the X server itself goes
-// away. The picture must go on where it can, the music goes quiet, and
+// of the emulated CD drive is taken away, the renderer dies without its
+// teardown, and the X server itself goes away. The picture must go on where
+// it can, the music goes quiet, the desktop keeps its own display mode, and
 // nothing may hang: the run still ends on Escape, or with the display.
 // GoogleTest before Xlib, whose macros (None, Bool) clash with its names.
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@
 #include "saver_e2e_fixture.h"
 #include "test_support.h"
 #include "window_search_x11.h"
+#include "x11_test_util.h"
 
 namespace oruna {
 namespace {
@@ -39,6 +41,8 @@ using test::kTone;
 
 class OutsideFaults : public test::SaverEndToEndTest {
  protected:
+  explicit OutsideFaults(const std::string& screen = "1024x768x24") : SaverEndToEndTest(screen) {}
+
   // The run with the real renderer and its sound on the disk driver.
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(SaverEndToEndTest::SetUp());
@@ -101,6 +105,17 @@ class OutsideFaults : public test::SaverEndToEndTest {
   pid_t renderer_ = -1;
 };
 
+// A 1280x1024 desktop that also offers 1024x768: the renderer changes the
+// display mode for its run.
+class RendererDeath : public OutsideFaults {
+ protected:
+  RendererDeath() : OutsideFaults("1280x1024x24") {}
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(OutsideFaults::SetUp());
+    ASSERT_TRUE(test::OfferMode1024x768(display_));
+  }
+};
+
 TEST_F(OutsideFaults, ASoundDeviceLostMidRunLeavesThePictureAndEndsOnEscape) {
   const std::string mp3 = temp_.path() + "/tone.mp3";
   ASSERT_TRUE(test::MakeTone(mp3, 2, 440));
@@ -131,6 +146,30 @@ TEST_F(OutsideFaults, ACdImageTakenAwayMidRunSilencesTheMusicAndEndsOnEscape) {
   EXPECT_GT(AudioBytes(), mark);  // the output runs on, with silence
   EXPECT_LT(test::DiskAudioPeakSince(mark), kSilence);
   ExpectThePictureGoesOnUntilEscape(*saver);
+}
+
+// A renderer killed (by the kernel's out-of-memory killer, say), or hung and
+// ended by force when the saver is told to end, has had no teardown, and the
+// X server would keep its 1024x768 mode: the saver gives the desktop its own
+// mode back as the run ends.
+TEST_F(RendererDeath, ARendererEndedWithoutItsTeardownLeavesTheDesktopInItsOwnMode) {
+  for (const bool hung : {false, true}) {
+    SCOPED_TRACE(hung ? "hung, saver told to end" : "killed");
+    auto saver = StartSaver("/s");
+    ASSERT_TRUE(RunIsOnScreen(*saver));
+    ASSERT_TRUE(test::WaitUntil([&] { return test::RootSize(display_) == std::make_pair(1024, 768); },
+                                kStartTimeout));
+    if (hung) {
+      kill(renderer_, SIGSTOP);  // deaf to the saver's request to end
+      saver->Kill(SIGTERM);
+    } else {
+      kill(renderer_, SIGKILL);
+    }
+    EXPECT_EQ(saver->Wait(kEndTimeout), 0);
+    EXPECT_TRUE(RendererEnds());
+    renderer_ = -1;
+    EXPECT_EQ(test::RootSize(display_), std::make_pair(1280, 1024));
+  }
 }
 
 // With the display gone neither program has anything left to do: both end,
