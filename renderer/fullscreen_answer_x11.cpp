@@ -37,20 +37,20 @@ bool IsFullscreenRequest(const XEvent& e) {
   return l[0] == kAdd && (static_cast<Atom>(l[1]) == g.fullscreen || static_cast<Atom>(l[2]) == g.fullscreen);
 }
 
-void Answer() {
+void GiveFullSize() {
   XResizeWindow(g.display, g.window, g.width, g.height);
   XSync(g.display, False);
-  g.answered = true;
 }
 
 void Listen() {
   pollfd fd{ConnectionNumber(g.display), POLLIN, 0};
-  while (!g.stop && !g.answered) {
+  while (!g.stop) {
     while (XPending(g.display) > 0) {
       XEvent e;
       XNextEvent(g.display, &e);
       if (IsFullscreenRequest(e)) {
-        Answer();
+        GiveFullSize();
+        g.answered = true;
         return;
       }
     }
@@ -89,10 +89,7 @@ void FinishFullscreenAnswer() {
   if (g.display == nullptr) return;
   g.stop = true;
   if (g.listener.joinable()) g.listener.join();
-  if (!g.answered) {
-    XResizeWindow(g.display, g.window, g.width, g.height);
-    XSync(g.display, False);
-  }
+  if (!g.answered) GiveFullSize();
   XCloseDisplay(g.display);
   g.display = nullptr;
 }

@@ -2,10 +2,10 @@
 // Xlib window for the hidden run form (a run starts no GUI toolkit), the
 // settings dialog from its GTK module, loaded only for the dialog (so only
 // that mode loads GTK at all), an own Xlib connection for title look-ups and
-// the cursor,
-// the renderer's process (its end watched through its process descriptor,
-// the desktop's display mode put back when it died without its teardown),
-// the Xlib preview, and the end of the program as an immediate process exit.
+// the cursor, the renderer's process (its end watched through its process
+// descriptor, the desktop's display mode put back when it died without its
+// teardown), the Xlib preview, and the end of the program as an immediate
+// process exit.
 #include <X11/Xlib.h>
 #include <glib-unix.h>
 #include <unistd.h>
@@ -185,7 +185,8 @@ void GtkSaverPlatform::StartProgram(const std::string& path, std::function<void(
 gboolean GtkSaverPlatform::OnRendererExit(gint, GIOCondition, gpointer data) {
   auto* platform = static_cast<GtkSaverPlatform*>(data);
   platform->exit_watch_ = 0;  // this source ends with this call
-  platform->StartedProgramState();  // reaps it, and puts the desktop back if needed
+  platform->renderer_.State();  // reaps it
+  platform->AfterRendererEnded();
   const std::function<void()> on_exit = std::move(platform->on_renderer_exit_);
   platform->on_renderer_exit_ = nullptr;
   if (on_exit) on_exit();

@@ -2,8 +2,6 @@
 // a renderer that ended without its own teardown.
 #include "desktop_mode_x11.h"
 
-#include <X11/extensions/Xrandr.h>
-
 #include <algorithm>
 
 namespace oruna {
@@ -26,6 +24,16 @@ int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
+std::optional<DesktopModeX11::Crtc> DesktopModeX11::ReadCrtc(Display* display, XRRScreenResources* resources,
+                                                             unsigned long id) {
+  XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, id);
+  if (info == nullptr) return std::nullopt;
+  Crtc crtc{id, info->mode, info->x, info->y, info->rotation, {}};
+  crtc.outputs.assign(info->outputs, info->outputs + info->noutput);
+  XRRFreeCrtcInfo(info);
+  return crtc;
+}
+
 DesktopModeX11::Screen DesktopModeX11::ReadScreen(Display* display) {
   XWindowAttributes root{};
   XGetWindowAttributes(display, DefaultRootWindow(display), &root);
@@ -37,14 +45,8 @@ DesktopModeX11 DesktopModeX11::Capture(Display* display) {
   DesktopModeX11 mode;
   XRRScreenResources* resources = display != nullptr ? CurrentResources(display) : nullptr;
   if (resources == nullptr) return mode;
-  for (int i = 0; i < resources->ncrtc; ++i) {
-    XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
-    if (info == nullptr) continue;
-    Crtc crtc{resources->crtcs[i], info->mode, info->x, info->y, info->rotation, {}};
-    crtc.outputs.assign(info->outputs, info->outputs + info->noutput);
-    mode.crtcs_.push_back(crtc);
-    XRRFreeCrtcInfo(info);
-  }
+  for (int i = 0; i < resources->ncrtc; ++i)
+    if (const auto crtc = ReadCrtc(display, resources, resources->crtcs[i])) mode.crtcs_.push_back(*crtc);
   XRRFreeScreenResources(resources);
   mode.screen_ = ReadScreen(display);
   mode.captured_ = true;
@@ -63,12 +65,8 @@ bool DesktopModeX11::Restore(Display* display) const {
     if (std::find(resources->crtcs, resources->crtcs + resources->ncrtc, before.id) ==
         resources->crtcs + resources->ncrtc)
       continue;  // gone since the capture
-    XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, before.id);
-    if (info == nullptr) continue;
-    Crtc now{before.id, info->mode, info->x, info->y, info->rotation, {}};
-    now.outputs.assign(info->outputs, info->outputs + info->noutput);
-    XRRFreeCrtcInfo(info);
-    if (!(now == before)) changed.push_back(before);
+    const auto now = ReadCrtc(display, resources, before.id);
+    if (now && !(*now == before)) changed.push_back(before);
   }
   const Screen screen_now = ReadScreen(display);
   const bool resize = screen_now.width != screen_.width || screen_now.height != screen_.height;

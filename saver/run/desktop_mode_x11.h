@@ -4,7 +4,9 @@
 // that client is gone; nothing else would give the desktop its mode back.
 #pragma once
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
+#include <optional>
 #include <vector>
 
 namespace oruna {
@@ -37,6 +39,7 @@ class DesktopModeX11 {
     bool operator==(const Screen&) const = default;
   };
   static Screen ReadScreen(Display* display);
+  static std::optional<Crtc> ReadCrtc(Display* display, XRRScreenResources* resources, unsigned long id);
 
   bool captured_ = false;
   Screen screen_;
