@@ -11,7 +11,6 @@
 #include "fullscreen_answer_x11.h"
 
 #include <chrono>
-#include <thread>
 #include <utility>
 
 #include "test_support.h"
@@ -35,21 +34,14 @@ class FullscreenAnswer : public ::testing::Test {
   void TearDown() override { FinishFullscreenAnswer(); }
 
   std::pair<int, int> ServerSize(Window w) {
-    XSync(d_, False);
-    Window root;
-    int x, y;
-    unsigned width = 0, height = 0, border, depth;
-    XGetGeometry(d_, w, &root, &x, &y, &width, &height, &border, &depth);
-    return {static_cast<int>(width), static_cast<int>(height)};
+    int width = 0, height = 0;
+    x11_->Size(w, width, height);
+    return {width, height};
   }
 
   // True once the window has `size`, false if it still has not after 2 s.
   bool WaitForSize(std::pair<int, int> size) {
-    for (auto end = std::chrono::steady_clock::now() + 2s; std::chrono::steady_clock::now() < end;) {
-      if (ServerSize(window_) == size) return true;
-      std::this_thread::sleep_for(5ms);
-    }
-    return false;
+    return test::WaitUntil([&] { return ServerSize(window_) == size; }, 2s);
   }
 
   // A _NET_WM_STATE request to the root window, as the standard has it.
