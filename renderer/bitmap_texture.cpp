@@ -2,7 +2,6 @@
 
 #include "bitmap_reader.h"
 #include "mipmap_chain.h"
-#include "scene.h"
 #include "texture_files.h"
 
 namespace oruna {
@@ -35,8 +34,7 @@ bool LoadBitmapTexture(const std::string& path, GLuint& texture) {
   return true;
 }
 
-bool LoadTextureSet() {
-  SceneTextures& t = Textures();
+bool LoadTextureSet(SceneTextures& t) {
   GLuint* targets[kTextureCount] = {&t.corona, &t.backdrop, &t.sphere, &t.particles};
   bool any = false;
   for (int i = 0; i < kTextureCount; ++i) any |= LoadBitmapTexture(TextureFilePath(i + 1), *targets[i]);

@@ -8,6 +8,11 @@ namespace oruna {
 
 struct RgbImage;
 
+// The four texture names by role (0 while not loaded).
+struct SceneTextures {
+  GLuint corona = 0, backdrop = 0, sphere = 0, particles = 0;
+};
+
 // The image as the bound GL_TEXTURE_2D's full mipmap chain: rescaled to
 // power-of-two sides (at most the GL's largest texture size), then halved
 // down to 1 x 1, each level uploaded on its own.
@@ -16,8 +21,8 @@ void UploadMipmapChain(const RgbImage& image);
 // One file into one new texture; false (texture left 0) when it cannot be read.
 bool LoadBitmapTexture(const std::string& path, GLuint& texture);
 
-// The four exchange bitmaps into the scene's textures, in order 1 to 4; true
-// when at least one loaded.
-bool LoadTextureSet();
+// The four exchange bitmaps into `textures`, in order 1 to 4; true when at
+// least one loaded.
+bool LoadTextureSet(SceneTextures& textures);
 
 }  // namespace oruna

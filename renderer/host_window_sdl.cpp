@@ -1,13 +1,10 @@
 // SDL side of the host window: SDL adopts the child window made on our own
 // connection (SDL then selects no input on it, so pointer and keys reach the
-// host), and the view follows the host window's size from our connection's
-// events, since SDL sees none for an adopted window.
+// host), and the host window's size changes from our connection's events,
+// since SDL sees none for an adopted window.
 #include "host_window_sdl.h"
 
 #include <cstdint>
-
-#include "host_window_x11.h"
-#include "scene.h"
 
 namespace oruna {
 
@@ -20,15 +17,9 @@ SDL_Window* AdoptHostChildWindow(const char* title, int bits) {
   return SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(child)));
 }
 
-bool FollowHostWindow() {
-  if (!RendererInHostWindow()) return true;
-  int width = 0, height = 0;
-  switch (PollHostWindow(width, height)) {
-    case HostWindowChange::Gone: return false;
-    case HostWindowChange::Resized: ResizeView(width, height); return true;
-    case HostWindowChange::Same: return true;
-  }
-  return true;
+HostWindowChange FollowHostWindow(int& width, int& height) {
+  if (!RendererInHostWindow()) return HostWindowChange::Same;
+  return PollHostWindow(width, height);
 }
 
 }  // namespace oruna

@@ -124,7 +124,7 @@ float AdvanceAngle(float angle) {
 }
 
 bool InitScene() {
-  if (!LoadTextureSet()) return false;
+  if (!LoadTextureSet(g_textures)) return false;
   ResetParticles();
   SetGlState();
   g_quadric = gluNewQuadric();  // without it the sphere is simply left out

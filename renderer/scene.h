@@ -1,6 +1,7 @@
 // The glowing star: backdrop wall, tumbling sphere, additive corona shell and
 // sparks, drawn in OpenGL 1.1 immediate mode with the context current.
 #pragma once
+#include "bitmap_texture.h"
 #include "gl_include.h"
 
 namespace oruna {
@@ -24,9 +25,6 @@ float RotationAngle();
 float AdvanceAngle(float angle);
 
 // The scene's texture names by role (0 while not loaded).
-struct SceneTextures {
-  GLuint corona = 0, backdrop = 0, sphere = 0, particles = 0;
-};
 SceneTextures& Textures();
 
 }  // namespace oruna

@@ -76,6 +76,14 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
   }
 }
 
+// The view follows the host's window; false once that window has gone.
+bool FollowHostWindowSize() {
+  int width = 0, height = 0;
+  const HostWindowChange change = FollowHostWindow(width, height);
+  if (change == HostWindowChange::Resized) ResizeView(width, height);
+  return change != HostWindowChange::Gone;
+}
+
 // Returns false when the loop must finish (a close request).
 bool HandleEvent(const SDL_Event& e) {
   switch (e.type) {
@@ -278,7 +286,7 @@ int RunRendererLoop() {
     // Checked on every idle pass, so Escape works even while minimised; and
     // before drawing, so that the user does not wait for a frame nobody sees.
     if (g.keys[kEscape] || g.escape_pressed) return 0;
-    if (!FollowHostWindow()) return 0;
+    if (!FollowHostWindowSize()) return 0;
     if (!g.active) {
       SDL_WaitEvent(nullptr);  // nothing to show: sleep until something happens
       continue;
