@@ -1,7 +1,7 @@
 // The services the screen saver's start-up and run form need from the system:
 // window look-up by title, the forms, timers, the cursor, files, the renderer
 // process and the end of the program. The portable logic (saver_main.cpp,
-// run_form.cpp) talks only to this interface; platform_gtk.cpp implements it
+// run_form.cpp) talks only to this interface; platform_x11.cpp implements it
 // for Linux/X11 and the tests implement it with a fake clock.
 #pragma once
 #include <cstdint>

@@ -9,8 +9,8 @@
 
 #include "frame_pacer.h"
 #include "fullscreen_answer_x11.h"
-#include "host_window_sdl.h"
-#include "host_window_x11.h"
+#include "host_child_window_sdl.h"
+#include "host_child_window_x11.h"
 #include "loaded_modules.h"
 #include "message_box_sdl.h"
 #include "monitor_cover.h"

@@ -2,7 +2,7 @@
 // connection (SDL then selects no input on it, so pointer and keys reach the
 // host), and the host window's size changes from our connection's events,
 // since SDL sees none for an adopted window.
-#include "host_window_sdl.h"
+#include "host_child_window_sdl.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <SDL.h>
 
-#include "host_window_x11.h"
+#include "host_child_window_x11.h"
 
 namespace oruna {
 

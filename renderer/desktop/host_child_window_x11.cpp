@@ -3,7 +3,7 @@
 // so that SDL, which only adopts it, selects no input on it. Errors caused by
 // a host that destroys its window under us are expected and ignored; the
 // DestroyNotify that follows ends the renderer.
-#include "host_window_x11.h"
+#include "host_child_window_x11.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
