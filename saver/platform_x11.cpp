@@ -1,5 +1,5 @@
-// Saver platform on Linux: the GLib main loop for the run form's timers, an
-// Xlib window for the hidden run form (a run starts no GUI toolkit), the
+// Saver platform on Linux/X11: the GLib main loop for the run form's timers,
+// an Xlib window for the hidden run form (a run starts no GUI toolkit), the
 // settings dialog from its GTK module, loaded only for the dialog (so only
 // that mode loads GTK at all), an own Xlib connection for title look-ups and
 // the cursor, the renderer's process (its end watched through its process
@@ -34,9 +34,9 @@
 namespace oruna {
 namespace {
 
-class GtkSaverPlatform final : public SaverPlatform {
+class X11SaverPlatform final : public SaverPlatform {
  public:
-  ~GtkSaverPlatform() override {
+  ~X11SaverPlatform() override {
     if (display_ != nullptr) XCloseDisplay(display_);
   }
 
@@ -100,16 +100,9 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::string ProgramFolder() override { return oruna::ProgramFolder(); }
 
   void StartProgram(const std::string& path, std::function<void()> on_exit) override;
-  ProgramState StartedProgramState() override {
-    const ProgramState state = renderer_.State();
-    if (state == ProgramState::Exited) AfterRendererEnded();
-    return state;
-  }
-  void EndStartedProgram() override {
-    StopExitWatch();
-    renderer_.End();
-    AfterRendererEnded();
-  }
+  // Reaps a renderer that has ended; changes nothing else.
+  ProgramState StartedProgramState() override { return renderer_.State(); }
+  void EndStartedProgram() override;
 
   TimerId StartTimer(int interval_ms, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
@@ -126,7 +119,6 @@ class GtkSaverPlatform final : public SaverPlatform {
   static gboolean OnRunWindowEvents(gint fd, GIOCondition condition, gpointer data);
   static gboolean OnRendererExit(gint fd, GIOCondition condition, gpointer data);
   void StopExitWatch();
-  void AfterRendererEnded();
 
   Display* XDisplay() {
     if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
@@ -140,22 +132,23 @@ class GtkSaverPlatform final : public SaverPlatform {
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
   StartedProgram renderer_;
-  DesktopModeX11 desktop_mode_;  // as it was before the renderer started
-  bool desktop_mode_pending_ = false;
+  // As it was before the renderer started; nothing once it has been dealt
+  // with at the renderer's end.
+  DesktopModeX11 desktop_mode_;
   std::function<void()> on_renderer_exit_;
   guint exit_watch_ = 0;  // the event source watching the renderer's end
   std::map<TimerId, guint> timers_;
   TimerId next_timer_ = 1;
 };
 
-gboolean GtkSaverPlatform::OnTimer(gpointer data) {
+gboolean X11SaverPlatform::OnTimer(gpointer data) {
   // The tick may stop its own timer, which frees `data`: run a copy.
   const std::function<void()> tick = static_cast<TimerData*>(data)->tick;
   tick();
   return G_SOURCE_CONTINUE;
 }
 
-SaverPlatform::TimerId GtkSaverPlatform::StartTimer(int interval_ms, std::function<void()> tick) {
+SaverPlatform::TimerId X11SaverPlatform::StartTimer(int interval_ms, std::function<void()> tick) {
   const TimerId id = next_timer_++;
   auto* data = new TimerData{std::move(tick)};
   timers_[id] = g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(interval_ms), OnTimer,
@@ -163,18 +156,17 @@ SaverPlatform::TimerId GtkSaverPlatform::StartTimer(int interval_ms, std::functi
   return id;
 }
 
-void GtkSaverPlatform::StopTimer(TimerId id) {
+void X11SaverPlatform::StopTimer(TimerId id) {
   const auto it = timers_.find(id);
   if (it == timers_.end()) return;
   g_source_remove(it->second);
   timers_.erase(it);
 }
 
-void GtkSaverPlatform::StartProgram(const std::string& path, std::function<void()> on_exit) {
+void X11SaverPlatform::StartProgram(const std::string& path, std::function<void()> on_exit) {
   StopExitWatch();
   desktop_mode_ = DesktopModeX11::Capture(XDisplay());
   renderer_.Start(path);
-  desktop_mode_pending_ = renderer_.State() == ProgramState::Running;
   // The loop learns of the renderer's end as it happens, through its process
   // descriptor; without one, the watch timer notices it at its next tick.
   if (renderer_.State() != ProgramState::Running || renderer_.exit_wait_handle() < 0) return;
@@ -182,45 +174,49 @@ void GtkSaverPlatform::StartProgram(const std::string& path, std::function<void(
   exit_watch_ = g_unix_fd_add(static_cast<gint>(renderer_.exit_wait_handle()), G_IO_IN, OnRendererExit, this);
 }
 
-gboolean GtkSaverPlatform::OnRendererExit(gint, GIOCondition, gpointer data) {
-  auto* platform = static_cast<GtkSaverPlatform*>(data);
+// The renderer's process has ended: the run form hears of it, and ends the
+// run through EndStartedProgram.
+gboolean X11SaverPlatform::OnRendererExit(gint, GIOCondition, gpointer data) {
+  auto* platform = static_cast<X11SaverPlatform*>(data);
   platform->exit_watch_ = 0;  // this source ends with this call
-  platform->renderer_.State();  // reaps it
-  platform->AfterRendererEnded();
   const std::function<void()> on_exit = std::move(platform->on_renderer_exit_);
   platform->on_renderer_exit_ = nullptr;
   if (on_exit) on_exit();
   return G_SOURCE_REMOVE;
 }
 
-// A renderer that crashed, was killed or had to be ended by force had no
-// teardown, and the X server keeps the 1024x768 mode it set: the desktop
-// gets its captured configuration back. After a clean end the renderer has
-// done that itself, and a display change made meanwhile is left alone.
-void GtkSaverPlatform::AfterRendererEnded() {
-  if (!desktop_mode_pending_) return;
-  desktop_mode_pending_ = false;
+// Every run ends here, however its renderer went (it ended by itself and
+// the watch saw it, or the run ends it now). A renderer that crashed, was
+// killed or had to be ended by force had no teardown, and the X server
+// keeps the 1024x768 mode it set: the desktop then gets its captured
+// configuration back. After a clean end the renderer has done that itself,
+// and a display change made meanwhile is left alone.
+void X11SaverPlatform::EndStartedProgram() {
+  StopExitWatch();
+  if (renderer_.State() == ProgramState::NotStarted) return;
+  renderer_.End();
   if (!renderer_.ended_cleanly()) desktop_mode_.Restore(XDisplay());
+  desktop_mode_ = DesktopModeX11{};
 }
 
-void GtkSaverPlatform::StopExitWatch() {
+void X11SaverPlatform::StopExitWatch() {
   if (exit_watch_ != 0) g_source_remove(exit_watch_);
   exit_watch_ = 0;
   on_renderer_exit_ = nullptr;
 }
 
-gboolean GtkSaverPlatform::OnUnloadRequest(gpointer data) {
-  static_cast<GtkSaverPlatform*>(data)->run_form_->Form_QueryUnload();
+gboolean X11SaverPlatform::OnUnloadRequest(gpointer data) {
+  static_cast<X11SaverPlatform*>(data)->run_form_->Form_QueryUnload();
   return G_SOURCE_REMOVE;
 }
 
-gboolean GtkSaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) {
-  auto* platform = static_cast<GtkSaverPlatform*>(data);
+gboolean X11SaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) {
+  auto* platform = static_cast<X11SaverPlatform*>(data);
   if (platform->run_window_->TakeCloseRequest()) OnUnloadRequest(data);
   return G_SOURCE_CONTINUE;
 }
 
-bool GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
+bool X11SaverPlatform::LoadRunForm(const std::string& argument_text) {
   // A real top-level window carrying its caption on the display for a second
   // instance to find, and never shown; made only where no other run's is.
   bool taken = false;
@@ -239,7 +235,7 @@ bool GtkSaverPlatform::LoadRunForm(const std::string& argument_text) {
   return true;
 }
 
-int GtkSaverPlatform::Run() {
+int X11SaverPlatform::Run() {
   if (preview_) {
     preview_->Run();
     EndProgram();
@@ -252,7 +248,7 @@ int GtkSaverPlatform::Run() {
 }  // namespace
 
 int RunSaver(const std::string& argument_text) {
-  static GtkSaverPlatform platform;  // lives until the process ends
+  static X11SaverPlatform platform;  // lives until the process ends
   Main(argument_text, platform);
   return platform.Run();
 }

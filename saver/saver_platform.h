@@ -71,7 +71,10 @@ class SaverPlatform {
   // when the start failed.
   virtual ProgramState StartedProgramState() = 0;
   // Ends the program started last if it still runs: asks it to end, ends it
-  // by force when it has not done so after a grace time, and reaps it.
+  // by force when it has not done so after a grace time, and reaps it. Then
+  // puts right what a program that ended without its own teardown left
+  // behind (on X11, the display mode the renderer set). Every run calls it
+  // once, at its end.
   virtual void EndStartedProgram() = 0;
 
   // A repeating timer calling `tick` every `interval_ms` on the program's
