@@ -25,11 +25,13 @@ bool IsRunSwitch(const std::string& argument_text) {
 // Inside one, two things look like that: a host that cycles its hack ends
 // the last run with SIGTERM and starts the next at once, while the last
 // run's form lingers a moment; and a host that runs one hack per monitor
-// starts a run for each. So the run waits briefly for the other to end, and
-// when it does not, this monitor still shows the scene: the program becomes
-// a renderer alone in its host's window, while the other run keeps the music
-// and the texture files. Returns false when this run must end.
-bool RunBesideAnotherRun(const std::string& argument_text, SaverPlatform& platform) {
+// starts a run for each. So the run waits (up to kLastRunEndWaitMs) for the
+// other to end, and when it does not, this monitor still shows the scene:
+// the program replaces itself with the renderer alone in its host's window
+// (and this call does not return), while the other run keeps the music and
+// the texture files. Returns true when the other run has ended and this one
+// may go on, false when this run must end.
+bool WaitForTheOtherRunOrBecomeRenderer(const std::string& argument_text, SaverPlatform& platform) {
   if (!IsRunSwitch(argument_text) || platform.RunHostWindow() != HostWindowState::Usable) return false;
   if (platform.WaitForTitleGone(kRunFormTitle, kLastRunEndWaitMs)) return true;
   platform.ReplaceWithRenderer();  // returns only when that failed
@@ -42,9 +44,16 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
   // Both look-ups are made, whatever the first one found.
   const bool saver_running = platform.WindowWithTitleExists(kRunFormTitle);
   const bool dialog_open = platform.WindowWithTitleExists(kSettingsDialogTitle);
-  if (dialog_open || (saver_running && !RunBesideAnotherRun(argument_text, platform))) {
+  if (dialog_open) {
     platform.EndProgram();
     return;
+  }
+  if (saver_running) {
+    const bool other_run_ended = WaitForTheOtherRunOrBecomeRenderer(argument_text, platform);
+    if (!other_run_ended) {
+      platform.EndProgram();
+      return;
+    }
   }
 
   const std::string mode = ModeLetter(argument_text);
@@ -75,12 +84,13 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
   }
   // The run form shows it again at the end.
   if (mode == "S" && host == HostWindowState::Absent) platform.HideCursor();
+  if (platform.LoadRunForm(argument_text)) return;
   // Two runs started at the same instant (a host running one hack per
   // monitor) both pass the look-up above, but only one gets the run form;
-  // the other then does what a run started beside another run does.
-  if (!platform.LoadRunForm(argument_text) &&
-      !(RunBesideAnotherRun(argument_text, platform) && platform.LoadRunForm(argument_text)))
-    platform.EndProgram();
+  // this one lost, and meets the other as a run that was there first.
+  const bool other_run_ended = WaitForTheOtherRunOrBecomeRenderer(argument_text, platform);
+  if (other_run_ended && platform.LoadRunForm(argument_text)) return;
+  platform.EndProgram();
 }
 
 }  // namespace oruna
