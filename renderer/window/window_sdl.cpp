@@ -26,7 +26,9 @@ struct RendererState {
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
   bool video_started = false;
-  bool fullscreen = true;
+  // Set once the window shows in the requested display mode (with the
+  // cursor hidden): what the teardown gives back.
+  bool fullscreen = false;
   bool active = true;
   bool keys[256] = {};
   // A press and its release can both arrive between two idle passes (a quick
@@ -43,16 +45,21 @@ bool FindFullscreenMode(int width, int height, SDL_DisplayMode& mode) {
   return mode.w == width && mode.h == height && SDL_BYTESPERPIXEL(mode.format) == 4;
 }
 
-SDL_Window* CreateWindowForMode(const char* title, int width, int height) {
+// Creates the hidden window: with SDL's full-screen request for the mode
+// when `fullscreen_requested` and the display offers it (`created_fullscreen`
+// then tells so), else, or when SDL refuses it, a plain window of that
+// client size, without a word.
+SDL_Window* CreateWindowForMode(const char* title, int width, int height, bool fullscreen_requested,
+                                bool& created_fullscreen) {
+  created_fullscreen = false;
   SDL_DisplayMode mode{};
-  if (g.fullscreen && !FindFullscreenMode(width, height, mode)) g.fullscreen = false;
   // Borderless: a window manager gives the windowed fallback no frame or title.
   const Uint32 base = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-  if (g.fullscreen) {
+  if (fullscreen_requested && FindFullscreenMode(width, height, mode)) {
     SDL_Window* w = SDL_CreateWindow(title, 0, 0, width, height, base | SDL_WINDOW_FULLSCREEN);
-    if (w != nullptr && SDL_SetWindowDisplayMode(w, &mode) == 0) return w;
+    created_fullscreen = w != nullptr && SDL_SetWindowDisplayMode(w, &mode) == 0;
+    if (created_fullscreen) return w;
     if (w != nullptr) SDL_DestroyWindow(w);
-    g.fullscreen = false;  // refused: carry on in a window, without a word
   }
   return SDL_CreateWindow(title, 0, 0, width, height, base);
 }
@@ -117,7 +124,6 @@ bool FullscreenModeHolds(int width, int height) {
 // same window, out of full screen, with the requested client size at the
 // screen's top-left corner, and the cursor shown again.
 void FallBackToWindow(int width, int height) {
-  g.fullscreen = false;
   SDL_ShowCursor(SDL_ENABLE);
   SDL_SetWindowFullscreen(g.window, 0);
   SDL_SetWindowSize(g.window, width, height);
@@ -176,7 +182,7 @@ void CoverTheRest(int width, int height) {
   SDL_Rect bounds;
   if (g.fullscreen && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(g.window), &bounds) == 0)
     drawn = {bounds.x, bounds.y, bounds.w, bounds.h};
-  CoverOtherMonitors(info.info.x11.window, drawn, g.fullscreen);
+  CoverOtherMonitors({info.info.x11.window, info.info.x11.display}, drawn, g.fullscreen);
 }
 
 // A hang-up (the terminal or session that started the renderer going away)
@@ -194,13 +200,25 @@ void EndOnHangUp() {
 
 // Shows the window in front. In full screen SDL waits for a window manager
 // to answer; where none runs, the renderer answers itself.
-void ShowInFront(int width, int height) {
+void ShowInFront(int width, int height, bool created_fullscreen) {
   SDL_SysWMinfo info;
-  if (g.fullscreen && X11Info(info))
+  if (created_fullscreen && X11Info(info))
     StartFullscreenAnswer(DisplayString(info.info.x11.display), info.info.x11.window, width, height);
   SDL_ShowWindow(g.window);
   FinishFullscreenAnswer();
   SDL_RaiseWindow(g.window);
+}
+
+// Shows the window made by CreateWindowForMode. A window created for full
+// screen gets its mode only now, and the display may still refuse it; then
+// it becomes the windowed fallback. True when the window shows in the mode.
+bool ShowWindowForMode(int width, int height, bool created_fullscreen) {
+  if (created_fullscreen) SDL_ShowCursor(SDL_DISABLE);
+  ShowInFront(width, height, created_fullscreen);
+  if (!created_fullscreen) return false;
+  if (FullscreenModeHolds(width, height)) return true;
+  FallBackToWindow(width, height);
+  return false;
 }
 
 }  // namespace
@@ -230,13 +248,13 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   SetGlAttributes(bits);
   // Inside a host's window the host owns the screen, cursor and keyboard.
   const bool hosted = RendererInHostWindow();
-  if (hosted) g.fullscreen = false;
-  g.window = hosted ? AdoptHostChildWindow(title, bits) : CreateWindowForMode(title, width, height);
+  const bool fullscreen_requested = fullscreen && !hosted;
+  bool created_fullscreen = false;
+  g.window = hosted ? AdoptHostChildWindow(title, bits)
+                    : CreateWindowForMode(title, width, height, fullscreen_requested, created_fullscreen);
   SetMessageBoxOwner(g.window);  // bad bitmaps are reported in front of it
   if (g.window != nullptr && CreateContext()) {
-    if (g.fullscreen) SDL_ShowCursor(SDL_DISABLE);
-    if (!hosted) ShowInFront(width, height);
-    if (g.fullscreen && !FullscreenModeHolds(width, height)) FallBackToWindow(width, height);
+    if (!hosted) g.fullscreen = ShowWindowForMode(width, height, created_fullscreen);
     ResizeToDrawable();
     if (InitScene()) {
       if (!hosted) CoverTheRest(width, height);  // a host covers its screen itself
@@ -257,6 +275,7 @@ void DestroyRendererWindow() {
     UnmapWindow();
     SDL_SetWindowFullscreen(g.window, 0);
     SDL_ShowCursor(SDL_ENABLE);
+    g.fullscreen = false;
   }
   if (g.context != nullptr) {
     SDL_GL_MakeCurrent(g.window, nullptr);
