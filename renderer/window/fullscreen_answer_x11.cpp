@@ -1,6 +1,7 @@
 // The renderer's stand-in for a window manager's answer to its full-screen
 // request (Linux/X11): a listener thread on a connection of its own, started
-// only where no window manager runs.
+// only where no window manager runs. Why it exists and why it takes a thread,
+// a connection and a one-row shrink: fullscreen_answer_x11.h.
 #include "fullscreen_answer_x11.h"
 
 #include <X11/Xlib.h>

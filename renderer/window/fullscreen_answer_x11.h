@@ -1,12 +1,24 @@
 // The window manager's answer to the renderer's full-screen request, given
 // by the renderer itself on an X display where no window manager runs.
 //
-// SDL shows a full-screen window by asking the window manager for full
-// screen and then polls up to 100 ms for the window to change: with no
-// window manager, nobody answers and every start loses those 100 ms before
-// the first frame. Where no window manager runs, a listener on a connection
-// of its own waits for that request and answers it as a window manager
-// would, by giving the window the full-screen size.
+// Why it exists. On X11 a client does not make its window full screen by
+// itself: it asks the window manager, with a _NET_WM_STATE client message
+// to the root window, and the window manager answers by moving and resizing
+// the window. SDL's SDL_ShowWindow, for a window made full screen, sends
+// that request and then does not return until it sees the window's size or
+// place change, or 100 ms have passed. Where no window manager runs (a bare
+// X server, Xvfb, some kiosk set-ups) nobody answers, and every start loses
+// those 100 ms before the first frame.
+//
+// How it answers. Something must resize the window while SDL_ShowWindow is
+// still waiting, and the main thread is the one waiting inside it, so the
+// answer comes from a thread of its own. That thread needs an X connection
+// of its own: SDL's is SDL's, used by SDL's thread at that very moment, and
+// one Xlib connection cannot serve two threads without locking that SDL does
+// not ask for. And SDL waits for a *change*: the window already has the
+// full-screen size, so giving it that size again would go unseen. The
+// window is therefore made one row shorter before it is shown, and the
+// answer gives it the full size back, which SDL sees at once.
 #pragma once
 
 namespace oruna {
