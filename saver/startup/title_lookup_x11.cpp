@@ -2,8 +2,6 @@
 // gone or renamed falls back to the full tree walk of window_search_x11.cpp.
 #include "title_lookup_x11.h"
 
-#include <X11/Xutil.h>
-
 #include "window_search_x11.h"
 
 namespace oruna {
@@ -15,16 +13,12 @@ int NoteError(Display*, XErrorEvent*) {
   return 0;
 }
 
-// WM_NAME of `window` equals `title`; a destroyed window answers false.
+// The remembered window still has the title; a destroyed window answers
+// false.
 bool StillTitled(Display* display, Window window, const std::string& title) {
   XErrorHandler previous = XSetErrorHandler(NoteError);
   g_failed = false;
-  XTextProperty text{};
-  bool match = false;
-  if (XGetWMName(display, window, &text) != 0 && text.value != nullptr) {
-    match = std::string(reinterpret_cast<const char*>(text.value), text.nitems) == title;
-    XFree(text.value);
-  }
+  const bool match = X11WindowHasTitle(display, window, title);
   XSync(display, False);
   XSetErrorHandler(previous);
   return match && !g_failed;

@@ -14,34 +14,22 @@ namespace {
 // Errors for windows that vanish during the walk must not end the program.
 int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
-bool TitleMatches(Display* display, Window window, const std::string& title) {
-  XTextProperty text{};
-  if (XGetWMName(display, window, &text) != 0 && text.value != nullptr) {
-    const std::string name(reinterpret_cast<const char*>(text.value), text.nitems);
-    XFree(text.value);
-    if (name == title) return true;
-  }
-  static thread_local Atom net_wm_name = None;
-  static thread_local Atom utf8 = None;
-  if (net_wm_name == None) {
-    net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
-    utf8 = XInternAtom(display, "UTF8_STRING", False);
-  }
-  Atom type = None;
+// The text of the 8-bit property `property` of type `type`, if it has one.
+bool ReadTextProperty(Display* display, Window window, Atom property, Atom type, std::string& text) {
+  Atom actual = None;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  bool match = false;
-  if (XGetWindowProperty(display, window, net_wm_name, 0, 1024, False, utf8, &type, &format,
-                         &count, &after, &data) == Success && data != nullptr) {
-    match = format == 8 && std::string(reinterpret_cast<char*>(data), count) == title;
-    XFree(data);
-  }
-  return match;
+  const bool read = XGetWindowProperty(display, window, property, 0, 1024, False, type, &actual, &format, &count,
+                                       &after, &data) == Success &&
+                    data != nullptr && format == 8;
+  if (read) text.assign(reinterpret_cast<char*>(data), count);
+  if (data != nullptr) XFree(data);
+  return read;
 }
 
 Window Search(Display* display, Window window, const std::string& title, int depth) {
-  if (TitleMatches(display, window, title)) return window;
+  if (X11WindowHasTitle(display, window, title)) return window;
   if (depth > 4) return None;  // top-level windows sit at most a few frames deep
   Window root = None, parent = None;
   Window* children = nullptr;
@@ -55,6 +43,15 @@ Window Search(Display* display, Window window, const std::string& title, int dep
 }
 
 }  // namespace
+
+bool X11WindowHasTitle(Display* display, Window window, const std::string& title) {
+  std::string name;
+  if (ReadTextProperty(display, window, XA_WM_NAME, AnyPropertyType, name) && name == title) return true;
+  // Xlib caches interned atoms per connection: this is a round trip only once.
+  const Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  return ReadTextProperty(display, window, net_wm_name, utf8, name) && name == title;
+}
 
 Window FindX11WindowByTitle(Display* display, const std::string& title) {
   XErrorHandler previous = XSetErrorHandler(IgnoreXErrors);

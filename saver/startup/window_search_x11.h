@@ -6,8 +6,13 @@
 
 namespace oruna {
 
-// Walks the whole window tree under the root (XQueryTree) and compares
-// WM_NAME and _NET_WM_NAME with `title`. Returns the first match or None.
+// What "a window titled `title`" means on X11: its WM_NAME (the legacy
+// title) or its _NET_WM_NAME (the UTF-8 title) is exactly `title`. Toolkits
+// set both; a client may set only one.
+bool X11WindowHasTitle(Display* display, Window window, const std::string& title);
+
+// Walks the whole window tree under the root (XQueryTree) and returns the
+// first window that has the title, or None.
 Window FindX11WindowByTitle(Display* display, const std::string& title);
 
 }  // namespace oruna
