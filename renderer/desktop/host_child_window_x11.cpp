@@ -1,8 +1,13 @@
 // Host window on X11: the child window the renderer draws into when a
-// screen-saver host hands it a window, made on an Xlib connection of our own
-// so that SDL, which only adopts it, selects no input on it. Errors caused by
-// a host that destroys its window under us are expected and ignored; the
-// DestroyNotify that follows ends the renderer.
+// screen-saver host hands it a window. SDL only adopts it, and selects no
+// input on it, so pointer and keys stay the host's. It is made on an Xlib
+// connection of our own, because SDL's cannot serve: the child must exist
+// before SDL adopts it, and SDL hands out its connection only for a window
+// it already has; and the host window's ConfigureNotify and DestroyNotify,
+// which the renderer follows, would arrive in SDL's event loop, which drops
+// events of windows it did not make. Errors caused by a host that destroys
+// its window under us are expected and ignored; the DestroyNotify that
+// follows ends the renderer.
 #include "host_child_window_x11.h"
 
 #include <GL/glx.h>

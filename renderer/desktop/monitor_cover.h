@@ -1,5 +1,15 @@
-// Black covers over every part of every monitor that the renderer does not
-// draw on, so that no desktop window shows or takes a click during a run.
+// renderer/desktop: the desktop around the renderer's window.
+//
+// Covers: black covers over every part of every monitor the renderer does
+// not draw on, so that no desktop window shows or takes a click during a run
+// (where they go: monitor_cover_layout; the windows: monitor_cover_x11 /
+// _win32), keeping the renderer above panels with the keyboard, whether a
+// window manager runs (window_manager_x11), and the child window the renderer
+// draws into inside a screen-saver host's window (host_child_window_*).
+// Limits: never draws the scene, runs no loop and changes no display mode:
+// the window part asks, this part places windows on the desktop.
+// Depends on: Xlib and SDL's display list (X11) or user32 (Windows), and the
+// host's window id (../host_window.h).
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -21,8 +31,12 @@ struct ScreenRect {
 // once; empty monitors give nothing.
 std::vector<ScreenRect> CoverRects(const std::vector<ScreenRect>& monitors, const ScreenRect& drawn);
 
-// The renderer's own window: an X11 window id or an HWND.
-using NativeWindow = std::uintptr_t;
+// The renderer's own window: an X11 window id or an HWND, and on X11 the
+// Xlib connection (Display*) it was made on, which the covers then share.
+struct NativeWindow {
+  std::uintptr_t id = 0;
+  void* connection = nullptr;
+};
 
 // Covers everything outside `drawn` on every monitor with windows that take
 // no focus (the pointer is hidden on them when `hide_cursor` is set), then

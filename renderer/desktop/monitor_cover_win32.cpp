@@ -64,7 +64,7 @@ void CoverOtherMonitors(NativeWindow renderer, const ScreenRect& drawn, bool ful
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   if (RegisterCoverClass())
     for (const ScreenRect& r : CoverRects(monitors, drawn)) CreateCover(r);
-  const HWND window = reinterpret_cast<HWND>(renderer);
+  const HWND window = reinterpret_cast<HWND>(renderer.id);
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(window);
   SetFocus(window);

@@ -1,7 +1,9 @@
 // Monitor covers on Linux/X11: one override-redirect black window per
-// rectangle to cover, on a connection of its own, and the standard window
-// manager requests that keep the renderer above panels and always-on-top
-// windows with the keyboard focus.
+// rectangle to cover, and the standard window manager requests that keep the
+// renderer above panels and always-on-top windows with the keyboard focus.
+// They share the renderer window's connection (SDL's): the covers select no
+// input, so no event of theirs reaches SDL's event loop, and everything here
+// runs on the loop's thread. The teardown removes them before SDL closes it.
 #include <SDL.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -100,12 +102,12 @@ void KeepOnTopWithFocus(Window renderer, bool fullscreen) {
 
 void CoverOtherMonitors(NativeWindow renderer, const ScreenRect& drawn, bool fullscreen) {
   RemoveMonitorCovers();
-  covers.display = XOpenDisplay(nullptr);
+  covers.display = static_cast<Display*>(renderer.connection);
   if (covers.display == nullptr) return;
   // The pointer is hidden wherever the renderer hides it: in full screen.
   if (fullscreen) covers.blank_cursor = BlankCursor(covers.display, DefaultRootWindow(covers.display));
   for (const ScreenRect& r : CoverRects(Monitors(), drawn)) covers.windows.push_back(CreateCover(r, fullscreen));
-  KeepOnTopWithFocus(static_cast<Window>(renderer), fullscreen);
+  KeepOnTopWithFocus(static_cast<Window>(renderer.id), fullscreen);
   XSync(covers.display, False);
 }
 
@@ -115,7 +117,7 @@ void RemoveMonitorCovers() {
   covers.windows.clear();
   if (covers.blank_cursor != None) XFreeCursor(covers.display, covers.blank_cursor);
   covers.blank_cursor = None;
-  XCloseDisplay(covers.display);  // also flushes the requests above
+  XFlush(covers.display);
   covers.display = nullptr;
 }
 

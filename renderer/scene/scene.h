@@ -1,5 +1,13 @@
-// The glowing star: backdrop wall, tumbling sphere, additive corona shell and
-// sparks, drawn in OpenGL 1.1 immediate mode with the context current.
+// renderer/scene: the glowing star, drawn in OpenGL 1.1 immediate mode.
+//
+// Covers: the backdrop wall, the tumbling sphere, the jittered additive
+// corona shell (corona_grid) and the sparks (particles, billboard, vec3d),
+// the fixed-seed random source that makes every start the same, the
+// per-frame animation and the view's projection.
+// Limits: draws into whatever GL context is current and never swaps, polls
+// or waits; knows no window, platform or clock (the animation advances per
+// frame drawn).
+// Depends on: GL/GLU headers and its textures (../textures) only.
 #pragma once
 #include "bitmap_texture.h"
 #include "gl_include.h"

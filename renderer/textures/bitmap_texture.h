@@ -1,4 +1,14 @@
-// Bitmap files into mipmapped GL textures.
+// renderer/textures: the four exchange bitmaps into mipmapped GL textures.
+//
+// Covers: reading a bitmap file (bitmap_reader: every header form and pixel
+// layout it accepts, and the "Error" boxes for a bad file, error_message),
+// the mipmap chain computed on the CPU (mipmap_chain), and the upload of the
+// four files as the scene's textures (this file).
+// Limits: a file that cannot be read leaves its texture 0; the boxes are the
+// renderer's only messages. Nothing here draws or owns a window or context:
+// the caller makes its GL context current first.
+// Depends on: GL/GLU, the exchange folder (../texture_files.h), and per
+// platform a mapped file and a message box (*_posix/_win32, *_sdl/_win32).
 #pragma once
 #include <string>
 

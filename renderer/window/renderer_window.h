@@ -1,4 +1,17 @@
-// The renderer's window, GL context and display mode: one per process.
+// renderer/window: the renderer's window, display mode, GL context and loop.
+//
+// Covers: the window "Oruna_VC", the 1024x768 mode change with its silent
+// windowed fallback, the double-buffered context with a 16-bit depth buffer,
+// the loop (key table, active flag, frame pacing where the swap does not
+// wait) and the ordered teardown, one file per platform (window_sdl: SDL2 on
+// X11; window_win32: Win32 and WGL), and each platform's main. On X11 also
+// the renderer's own answer to its full-screen request where no window
+// manager runs (fullscreen_answer_x11) and the GL driver kept loaded through
+// the teardown (loaded_modules).
+// Limits: one window per process; the only part that owns a window, a loop or
+// the display mode. The scene is drawn through scene.h, the desktop around
+// the window through monitor_cover.h and host_child_window_sdl.h.
+// Depends on: every other part of the renderer, SDL2 and Xlib or Win32/WGL.
 #pragma once
 
 namespace oruna {

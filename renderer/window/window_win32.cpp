@@ -122,7 +122,7 @@ void RequestVsync() {
 void CoverTheRest() {
   RECT r{};
   if (!GetWindowRect(g.window, &r)) return;
-  CoverOtherMonitors(reinterpret_cast<NativeWindow>(g.window),
+  CoverOtherMonitors(NativeWindow{reinterpret_cast<std::uintptr_t>(g.window)},
                      {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
                       static_cast<int>(r.bottom - r.top)},
                      g.fullscreen);
