@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build
+ORUNA_BUILD_TARGET=programs scripts/build.sh build  # the programs only; the tests are test.sh's
 bin=$PWD/build/bin
 
 start_program() {
