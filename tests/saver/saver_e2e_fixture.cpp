@@ -9,20 +9,28 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "window_search_x11.h"
 
 namespace oruna::test {
 
-SaverEndToEndTest::~SaverEndToEndTest() {
-  if (display_ != nullptr) XCloseDisplay(display_);
-}
+void SaverEndToEndTest::TearDown() { EndAll(program_dir_); }
 
 void SaverEndToEndTest::WatchRuns() {
   prctl(PR_SET_CHILD_SUBREAPER, 1);
-  display_ = XOpenDisplay(nullptr);
+  x11_ = std::make_unique<X11Connection>();
+  display_ = x11_->get();
   ASSERT_NE(display_, nullptr);
+}
+
+bool SaverEndToEndTest::WindowExists(const std::string& title) {
+  return FindX11WindowByTitle(display_, title) != None;
+}
+
+bool SaverEndToEndTest::WaitForWindow(const std::string& title) {
+  return WaitUntil([&] { return WindowExists(title); }, kStartTimeout);
 }
 
 bool SaverEndToEndTest::RendererShown() {
@@ -37,6 +45,27 @@ void SaverEndToEndTest::PressEscape() {
   XTestFakeKeyEvent(display_, key, True, CurrentTime);
   XTestFakeKeyEvent(display_, key, False, CurrentTime);
   XSync(display_, False);
+}
+
+pid_t SaverEndToEndTest::RendererOf(ChildProcess& saver) {
+  pid_t found = -1;
+  WaitUntil([&] {
+    const std::vector<pid_t> children = ChildrenOf(saver.pid());
+    if (!children.empty()) found = children.front();
+    return found > 0;
+  }, kStartTimeout);
+  return found;
+}
+
+void SaverEndToEndTest::EndWithEscape(ChildProcess& saver) {
+  WaitUntil([&] { return RendererShown(); }, kStartTimeout);
+  PressEscape();
+  EXPECT_EQ(saver.Wait(kEndTimeout), 0);
+}
+
+void SaverEndToEndTest::WriteSettings(int kind, int track, const std::string& file) {
+  std::ofstream(program_dir_ + "/Oruna.ini") << "[Section]\r\nBGM区分= " << kind << "\r\nBGMﾘﾋﾟｰﾄ= " << track
+                                             << "\r\nBGMﾌｧｲﾙ=" << file << "\r\n";
 }
 
 void SaverEndToEndTest::SetUp() {

@@ -9,7 +9,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 // clang-format on
-#include <dirent.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -35,31 +34,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
-
-constexpr auto kStartTimeout = 10s;
-// Generous bounds for "promptly": timings are measured in bench/.
-constexpr auto kEndTimeout = 3s;
-
-std::vector<pid_t> ChildrenOf(pid_t parent) {
-  std::vector<pid_t> out;
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return out;
-  while (dirent* entry = readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-    if (pid <= 0) continue;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const size_t close = line.rfind(')');
-    if (close == std::string::npos) continue;
-    char state = 0;
-    int ppid = 0;
-    if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && ppid == parent)
-      out.push_back(pid);
-  }
-  closedir(proc);
-  return out;
-}
+using test::kEndTimeout;
+using test::kStartTimeout;
 
 // The names of the files mapped into `pid`: its program and libraries.
 std::set<std::string> MappedFiles(pid_t pid) {
@@ -82,46 +58,13 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
     env_["ORUNA_STANDIN_REPORT"] = report_;
   }
 
-  void TearDown() override {
-    // No renderer of ours may outlive the test.
-    for (pid_t pid : renderers_) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-
   enum class Renderer { StandIn, Real };
   void InstallRenderer(Renderer renderer) {
     Install(renderer == Renderer::Real ? "Oruna.dll" : "renderer_standin", "Oruna.dll");
   }
 
-  bool WindowExists(const std::string& title) { return FindX11WindowByTitle(display_, title) != None; }
-  bool WaitForWindow(const std::string& title) {
-    return test::WaitUntil([&] { return WindowExists(title); }, kStartTimeout);
-  }
-
-  // The renderer started by `saver`, remembered for the end checks.
-  pid_t RendererOf(ChildProcess& saver) {
-    pid_t found = -1;
-    test::WaitUntil([&] {
-      const auto children = ChildrenOf(saver.pid());
-      if (!children.empty()) found = children.front();
-      return found > 0;
-    }, kStartTimeout);
-    if (found > 0) renderers_.push_back(found);
-    return found;
-  }
-
   // True once `pid` has ended and been reaped (by the saver or, orphaned, by us).
   bool ProcessEnds(pid_t pid) { return test::ProcessEnds(pid, kEndTimeout); }
-
-  // Escape for the renderer, once its window is on the screen to receive it,
-  // ends the run: the saver exits with 0.
-  void EndWithEscape(ChildProcess& saver) {
-    test::WaitUntil([&] { return RendererShown(); }, kStartTimeout);
-    PressEscape();
-    EXPECT_EQ(saver.Wait(kEndTimeout), 0);
-  }
 
   std::vector<std::string> RendererStarts() {
     std::vector<std::string> lines;
@@ -163,7 +106,6 @@ class SaverEndToEnd : public test::SaverEndToEndTest {
 
   std::unique_ptr<test::ScreenCursor> cursor_;
   const std::string report_ = temp_.path() + "/renderer-starts";
-  std::vector<pid_t> renderers_;
 };
 
 TEST_F(SaverEndToEnd, RunWritesTheTexturesStartsTheRendererAndEndsWithIt) {
@@ -214,8 +156,7 @@ TEST_F(SaverEndToEnd, TheConfiguredMusicPlaysDuringTheRun) {
   InstallRenderer(Renderer::StandIn);
   const std::string wav = temp_.path() + "/tone.wav";
   ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 '" + wav + "' synth 1 sine 440 2>/dev/null").c_str()), 0);
-  std::ofstream(program_dir_ + "/Oruna.ini")
-      << "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" << wav << "\r\n";
+  WriteSettings(2, 0, wav);
   const std::string output = temp_.path() + "/audio.raw";
   const std::map<std::string, std::string> disk_audio = {
       {"LC_ALL", "C.UTF-8"}, {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", output}};
@@ -271,24 +212,6 @@ TEST_F(SaverEndToEnd, ARendererThatNeverShowsAWindowIsEndedAfterTheStartDeadline
   EXPECT_FALSE(WindowExists("Oruna_Main"));
 }
 
-// A window of ours, as a host's preview pane, and the number of windows in it.
-Window MakeWindow(Display* display, const char* title, bool mapped) {
-  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 160, 120, 0, 0,
-                                            BlackPixel(display, DefaultScreen(display)));
-  XStoreName(display, window, title);
-  if (mapped) XMapWindow(display, window);
-  XSync(display, False);
-  return window;
-}
-
-unsigned ChildCount(Display* display, Window window) {
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  XQueryTree(display, window, &root, &parent, &children, &count);
-  if (children != nullptr) XFree(children);
-  return count;
-}
-
 // The preview pane is a real window, so a preview would start if the check
 // were missing; it must end at once and leave the pane empty.
 TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
@@ -296,12 +219,12 @@ TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
   auto first = StartSaver("/s");
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
   RendererOf(*first);
-  const Window pane = MakeWindow(display_, "pane", true);
+  const Window pane = test::MakeTestWindow(display_, 10, 10, 160, 120, 0, "pane");
   for (const std::string& args : std::vector<std::string>{"/s", "", "/c", "/p " + std::to_string(pane)}) {
     auto second = StartSaver(args);
     EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
   }
-  EXPECT_EQ(ChildCount(display_, pane), 0u);
+  EXPECT_TRUE(test::ChildWindows(display_, pane).empty());
   EXPECT_TRUE(first->Running());
   EXPECT_EQ(RendererStarts().size(), 1u);
   EndWithEscape(*first);
@@ -311,13 +234,13 @@ TEST_F(SaverEndToEnd, ASecondInstanceEndsAtOnceWhatEverItsSwitch) {
 // a preview into a real pane and a run alike.
 TEST_F(SaverEndToEnd, AnOpenSettingsDialogRefusesEveryNewInstance) {
   InstallRenderer(Renderer::StandIn);
-  MakeWindow(display_, "<Oruna>", false);
-  const Window pane = MakeWindow(display_, "pane", true);
+  test::MakeTestWindow(display_, 10, 10, 160, 120, 0, "<Oruna>", false);
+  const Window pane = test::MakeTestWindow(display_, 10, 10, 160, 120, 0, "pane");
   for (const std::string& args : std::vector<std::string>{"/p " + std::to_string(pane), "/s"}) {
     auto second = StartSaver(args);
     EXPECT_EQ(second->Wait(kEndTimeout), 0) << args;
   }
-  EXPECT_EQ(ChildCount(display_, pane), 0u);
+  EXPECT_TRUE(test::ChildWindows(display_, pane).empty());
   EXPECT_TRUE(RendererStarts().empty());
 }
 
@@ -397,8 +320,7 @@ TEST_F(SaverEndToEnd, AFullTextureDiskStillEndsTheRunCleanly) {
 
   const std::string wav = temp_.path() + "/tone.wav";
   ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 '" + wav + "' synth 1 sine 440 2>/dev/null").c_str()), 0);
-  std::ofstream(program_dir_ + "/Oruna.ini")
-      << "[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" << wav << "\r\n";
+  WriteSettings(2, 0, wav);
   file_size_limit_ = 4096;
   auto saver = StartSaver("/s");
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
@@ -476,29 +398,13 @@ TEST_F(SaverEndToEnd, TheRendererEndsWhenItsSaverIsKilled) {
 // The preview inside a window of ours, as a host's pane.
 class PreviewEndToEnd : public SaverEndToEnd {
  protected:
-  Window MakePane(int width, int height) {
-    const Window pane = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 10, 10, width, height,
-                                            0, 0, BlackPixel(display_, DefaultScreen(display_)));
-    XMapWindow(display_, pane);
-    XSync(display_, False);
-    return pane;
-  }
+  Window MakePane(int width, int height) { return test::MakeTestWindow(display_, 10, 10, width, height, 0); }
 
   Window PreviewChild(Window pane) {
     Window found = None;
     test::WaitUntil([&] {
-      Window root, parent, *children = nullptr;
-      unsigned count = 0;
-      if (XQueryTree(display_, pane, &root, &parent, &children, &count) != 0) {
-        for (unsigned i = 0; i < count; ++i) {
-          char* name = nullptr;
-          if (XFetchName(display_, children[i], &name) != 0 && name != nullptr) {
-            if (std::string(name) == "Preview Window") found = children[i];
-            XFree(name);
-          }
-        }
-        if (children != nullptr) XFree(children);
-      }
+      for (Window child : test::ChildWindows(display_, pane))
+        if (X11WindowHasTitle(display_, child, "Preview Window")) found = child;
       return found != None;
     }, kStartTimeout);
     return found;

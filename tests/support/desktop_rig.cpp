@@ -89,19 +89,11 @@ std::unique_ptr<ChildProcess> StartWindowManager(Display* display, const std::st
   return wm;
 }
 
-bool ProgramOnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path != nullptr ? path : "");
-  for (std::string dir; std::getline(dirs, dir, ':');)
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 TwoMonitorXorg::TwoMonitorXorg() {
   if (geteuid() != 0) why_not_ = "Xorg with a config file of our own needs root";
-  else if (!ProgramOnPath("Xorg")) why_not_ = "Xorg is not installed (xserver-xorg-core)";
+  else if (FindProgram("Xorg").empty()) why_not_ = "Xorg is not installed (xserver-xorg-core)";
   else if (!DummyDriverInstalled()) why_not_ = "the dummy driver is not installed (xserver-xorg-video-dummy)";
-  else if (!ProgramOnPath("xrandr")) why_not_ = "xrandr is not installed (x11-xserver-utils)";
+  else if (FindProgram("xrandr").empty()) why_not_ = "xrandr is not installed (x11-xserver-utils)";
   else if (!Start()) why_not_ = "Xorg did not start; see " + dir_.path() + "/xorg.log";
   else if (!AddSecondMonitor()) why_not_ = "xrandr could not switch on the second dummy output";
 }

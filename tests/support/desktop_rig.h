@@ -12,9 +12,6 @@
 
 namespace oruna::test {
 
-// True when `program` is found on $PATH.
-bool ProgramOnPath(const std::string& program);
-
 // Xorg with the dummy video driver on a free display (-displayfd), screen
 // 2048x768 as two 1024x768 RandR monitors side by side, the first primary;
 // $DISPLAY points at it for the life of the object. Needs root (Xorg takes a

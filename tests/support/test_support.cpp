@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -7,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -177,5 +180,69 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::string BinaryDir() { return ORUNA_BINARY_DIR; }
+
+std::string FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::string candidate = dir + "/" + name;
+    if (!dir.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return "";
+}
+
+namespace {
+
+// Every process id in /proc.
+std::vector<pid_t> AllProcesses() {
+  std::vector<pid_t> pids;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return pids;
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+    if (pid > 0) pids.push_back(pid);
+  }
+  closedir(proc);
+  return pids;
+}
+
+}  // namespace
+
+std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& name) {
+  std::vector<pid_t> found;
+  const std::string prefix = folder + "/";
+  for (pid_t pid : AllProcesses()) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
+    std::string program;
+    std::getline(in, program, '\0');
+    // A zombie has an empty command line: it has ended, only unreaped.
+    if (program.compare(0, prefix.size(), prefix) == 0 && (name.empty() || program == prefix + name))
+      found.push_back(pid);
+  }
+  return found;
+}
+
+pid_t ParentOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(in, line);
+  const size_t name_end = line.rfind(')');  // the name may hold blanks
+  int parent = 0;
+  if (name_end != std::string::npos) std::sscanf(line.c_str() + name_end + 1, " %*c %d", &parent);
+  return parent;
+}
+
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+  std::vector<pid_t> children;
+  for (pid_t pid : AllProcesses())
+    if (ParentOf(pid) == parent) children.push_back(pid);
+  return children;
+}
+
+void EndAll(const std::string& folder) {
+  for (pid_t pid : ProcessesIn(folder)) kill(pid, SIGKILL);
+  while (waitpid(-1, nullptr, WNOHANG) > 0) {
+  }
+}
 
 }  // namespace oruna::test

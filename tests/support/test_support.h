@@ -111,4 +111,18 @@ bool FileExists(const std::string& path);
 // Folder of the built programs (Oruna.dll, Oruna.scr, test tools).
 std::string BinaryDir();
 
+// The program's full path from $PATH, empty when it is not installed.
+std::string FindProgram(const std::string& name);
+
+// Processes whose program lies in `folder` (and is named `name`, when
+// given), by the first word of their command line, which is readable for
+// every user's processes.
+std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& name = "");
+// The children of `parent` now, and the parent of `pid` (0 when it is gone).
+std::vector<pid_t> ChildrenOf(pid_t parent);
+pid_t ParentOf(pid_t pid);
+// Kills whatever still runs from `folder` and reaps this process's ended
+// children.
+void EndAll(const std::string& folder);
+
 }  // namespace oruna::test

@@ -110,4 +110,46 @@ std::pair<int, int> RootSize(Display* display) {
   return {root.width, root.height};
 }
 
+Window MakeTestWindow(Display* display, int x, int y, int width, int height, uint32_t pixel, const char* title,
+                      bool mapped) {
+  const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                            static_cast<unsigned>(height), 0, 0, pixel);
+  if (title != nullptr) XStoreName(display, window, title);
+  if (mapped) XMapWindow(display, window);
+  XSync(display, False);
+  if (mapped) {
+    WaitUntil([&] {
+      XWindowAttributes attributes{};
+      return XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
+    }, std::chrono::seconds(10));
+  }
+  return window;
+}
+
+namespace {
+
+bool QueryTree(Display* display, Window window, Window& parent, std::vector<Window>& children) {
+  Window root = None, *list = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(display, window, &root, &parent, &list, &count) == 0) return false;
+  children.assign(list, list + count);
+  if (list != nullptr) XFree(list);
+  return true;
+}
+
+}  // namespace
+
+std::vector<Window> ChildWindows(Display* display, Window window) {
+  Window parent = None;
+  std::vector<Window> children;
+  QueryTree(display, window, parent, children);
+  return children;
+}
+
+Window ParentWindow(Display* display, Window window) {
+  Window parent = None;
+  std::vector<Window> children;
+  return QueryTree(display, window, parent, children) ? parent : None;
+}
+
 }  // namespace oruna::test

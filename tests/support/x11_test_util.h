@@ -48,4 +48,14 @@ bool OfferMode1024x768(Display* display);
 // The screen's size as the server has it now (not as cached at connection).
 std::pair<int, int> RootSize(Display* display);
 
+// A plain top-level window filled with `pixel` (0xRRGGBB on a 24-bit
+// screen), titled `title` when given, mapped (and shown once this returns)
+// when `mapped`: a host's window, a preview pane, a title to be found.
+Window MakeTestWindow(Display* display, int x, int y, int width, int height, uint32_t pixel,
+                      const char* title = nullptr, bool mapped = true);
+
+// The window tree around `window`: its children now, and its parent.
+std::vector<Window> ChildWindows(Display* display, Window window);
+Window ParentWindow(Display* display, Window window);
+
 }  // namespace oruna::test

@@ -93,7 +93,7 @@ class TwoMonitors : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TwoMonitors, SecondIsBlackTakesNoFocusAndComesBackAfterTheRun) {
   const std::string wm = GetParam();
-  if (!wm.empty() && !ProgramOnPath(wm)) GTEST_SKIP() << wm << " is not installed";
+  if (!wm.empty() && FindProgram(wm).empty()) GTEST_SKIP() << wm << " is not installed";
   TwoMonitorXorg xorg;
   if (!xorg.ok()) GTEST_SKIP() << xorg.why_not();
   X11Connection x11;
@@ -141,7 +141,7 @@ class UnderWindowManager : public ::testing::TestWithParam<const char*> {
  protected:
   void StartDesktop(const char* screen) {
     const std::string wm = GetParam();
-    if (!ProgramOnPath(wm)) GTEST_SKIP() << wm << " is not installed";
+    if (FindProgram(wm).empty()) GTEST_SKIP() << wm << " is not installed";
     xvfb_ = std::make_unique<XvfbServer>(screen);
     ASSERT_TRUE(xvfb_->ok());
     x11_ = std::make_unique<X11Connection>();

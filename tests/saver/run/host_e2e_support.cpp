@@ -1,13 +1,7 @@
 #include "host_e2e_support.h"
 
-#include <dirent.h>
-#include <signal.h>
-#include <sys/wait.h>
-
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "test_support.h"
 
@@ -20,41 +14,6 @@ bool InstallPrograms(const std::string& folder, const std::string& renderer) {
   const auto replace = fs::copy_options::overwrite_existing;
   return fs::copy_file(BinaryDir() + "/Oruna.scr", folder + "/Oruna.scr", replace, ec) &&
          fs::copy_file(BinaryDir() + "/" + renderer, folder + "/Oruna.dll", replace, ec);
-}
-
-std::vector<pid_t> ProcessesIn(const std::string& folder, const std::string& name) {
-  std::vector<pid_t> found;
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return found;
-  const std::string prefix = folder + "/";
-  while (dirent* entry = readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-    if (pid <= 0) continue;
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
-    std::string program;
-    std::getline(in, program, '\0');
-    // A zombie has an empty command line: it has ended, only unreaped.
-    if (program.compare(0, prefix.size(), prefix) == 0 && (name.empty() || program == prefix + name))
-      found.push_back(pid);
-  }
-  closedir(proc);
-  return found;
-}
-
-pid_t ParentOf(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(in, line);
-  const size_t name_end = line.rfind(')');  // the name may hold blanks
-  int parent = 0;
-  if (name_end != std::string::npos) std::sscanf(line.c_str() + name_end + 1, " %*c %d", &parent);
-  return parent;
-}
-
-void EndAll(const std::string& folder) {
-  for (pid_t pid : ProcessesIn(folder)) kill(pid, SIGKILL);
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
-  }
 }
 
 ScreenPoint SphereCentre(int width, int height) {

@@ -33,9 +33,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
-
-constexpr auto kStartTimeout = 10s;
-constexpr auto kEndTimeout = 5s;  // generous: timings are measured in bench/
+using test::kEndTimeout;
+using test::kStartTimeout;
 using test::kSilence;
 using test::kTone;
 
@@ -55,25 +54,10 @@ class OutsideFaults : public test::SaverEndToEndTest {
     env_["SDL_DISKAUDIOFILE"] = temp_.path() + "/audio.raw";
   }
 
-  void TearDown() override {
-    if (renderer_ > 0) {
-      kill(renderer_, SIGKILL);
-      waitpid(renderer_, nullptr, 0);
-    }
-  }
-
-  void WriteSettings(int kind, int track, const std::string& file) {
-    std::ofstream(program_dir_ + "/Oruna.ini") << "[Section]\r\nBGM区分= " << kind << "\r\nBGMﾘﾋﾟｰﾄ= " << track
-                                               << "\r\nBGMﾌｧｲﾙ=" << file << "\r\n";
-  }
-
   // Waits for the renderer's window and remembers the renderer process.
   bool RunIsOnScreen(ChildProcess& saver) {
-    if (!test::WaitUntil([&] { return FindX11WindowByTitle(display_, "Oruna_VC") != None; }, kStartTimeout))
-      return false;
-    const std::string children = "/proc/" + std::to_string(saver.pid()) + "/task/" +
-                                 std::to_string(saver.pid()) + "/children";
-    std::ifstream(children) >> renderer_;
+    if (!WaitForWindow("Oruna_VC")) return false;
+    renderer_ = RendererOf(saver);
     return renderer_ > 0;
   }
 
@@ -181,7 +165,7 @@ TEST_F(OutsideFaults, TheXServerGoingAwayEndsBothPrograms) {
   auto saver = StartSaver("/s");
   ASSERT_TRUE(RunIsOnScreen(*saver));
   ASSERT_TRUE(test::WaitUntil([&] { return test::DiskAudioPeakSince(0) > kTone; }, kStartTimeout));
-  XCloseDisplay(display_);
+  x11_.reset();
   display_ = nullptr;
   xvfb_.Kill();
   EXPECT_TRUE(saver->Wait(kEndTimeout).has_value());

@@ -26,19 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The program's full path from $PATH, empty when it is not installed.
-std::string FindProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  for (size_t start = 0; start <= dirs.size();) {
-    const size_t end = std::min(dirs.find(':', start), dirs.size());
-    const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
-
 class XScreenSaverRun : public ::testing::Test {
  protected:
   void SetUp() override {
