@@ -35,4 +35,38 @@ bool WaitForPicture(X11Connection& x11) {
   }, std::chrono::seconds(20));
 }
 
+RendererRun::RendererRun(bool with_textures) {
+  const std::string dir = runtime_.path() + "/p_orvi";
+  ok_ = !runtime_.path().empty() && mkdir(dir.c_str(), 0700) == 0;
+  if (ok_ && with_textures) WriteAllTextures();
+}
+
+ChildProcess& RendererRun::Start(const std::map<std::string, std::string>& extra) {
+  process_ = StartRenderer(runtime_.path(), extra);
+  return *process_;
+}
+
+void RendererOnScreenTest::StartScreen(const std::string& screen) {
+  xvfb_ = std::make_unique<XvfbServer>(screen);
+  ASSERT_TRUE(xvfb_->ok());
+  x11_ = std::make_unique<X11Connection>();
+  ASSERT_TRUE(x11_->ok());
+  cursor_ = std::make_unique<ScreenCursor>(x11_->get(), xvfb_->framebuffer_file());
+  ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, std::chrono::seconds(5)))
+      << "the cursor shows before the renderer starts";
+  ASSERT_TRUE(run_.ok());
+}
+
+void RendererOnScreenTest::StartAndShow(const std::map<std::string, std::string>& extra) {
+  run_.Start(extra);
+  ASSERT_TRUE(x11_->WaitForWindow("Oruna_VC", std::chrono::seconds(20)));
+  ASSERT_TRUE(WaitForPicture(*x11_));
+}
+
+void RendererOnScreenTest::EndWithEscape() {
+  x11_->TapKey("Escape");  // press and release before the next idle pass
+  EXPECT_EQ(run_.process().Wait(std::chrono::seconds(5)), 0);
+  EXPECT_TRUE(x11_->WaitForWindowGone("Oruna_VC", std::chrono::seconds(5)));
+}
+
 }  // namespace oruna::test

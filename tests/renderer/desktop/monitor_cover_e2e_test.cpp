@@ -28,20 +28,6 @@ struct Area {
   int x, y, width, height;
 };
 
-// A renderer started as the saver starts it, with four solid textures.
-class RendererRun {
- public:
-  RendererRun() : ok_(WriteTextures(runtime_.path())) {}
-  bool ok() const { return ok_; }
-  void Start() { process_ = StartRenderer(runtime_.path()); }
-  ChildProcess& process() { return *process_; }
-
- private:
-  TempDir runtime_;
-  bool ok_ = false;
-  std::unique_ptr<ChildProcess> process_;
-};
-
 bool AllPixels(const std::vector<uint32_t>& pixels, uint32_t rgb) {
   return !pixels.empty() && std::all_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return p == rgb; });
 }

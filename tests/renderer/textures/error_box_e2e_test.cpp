@@ -70,11 +70,11 @@ TEST(ErrorBox, BadBitmapBoxIsOwnedByTheRendererWindowOpensAboveItAndIsAnswerable
   ASSERT_TRUE(xvfb.ok());
   X11Connection x11;
   ASSERT_TRUE(x11.ok());
-  TempDir runtime;
-  ASSERT_TRUE(LendFontForMessageBoxes(x11.get(), runtime.path() + "/fonts"));
-  ASSERT_TRUE(WriteTextures(runtime.path()));
-  ASSERT_TRUE(WriteFileBytes(runtime.path() + "/p_orvi/Oruna2.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'}));
-  auto renderer = StartRenderer(runtime.path());
+  RendererRun run;
+  ASSERT_TRUE(run.ok());
+  ASSERT_TRUE(LendFontForMessageBoxes(x11.get(), run.runtime() + "/fonts"));
+  ASSERT_TRUE(WriteFileBytes(run.runtime() + "/p_orvi/Oruna2.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'}));
+  ChildProcess& renderer = run.Start();
 
   ASSERT_TRUE(x11.WaitForWindow("Error", 20s)) << "the bad bitmap is reported in a box";
   const Window box = x11.Find("Error");
@@ -89,7 +89,7 @@ TEST(ErrorBox, BadBitmapBoxIsOwnedByTheRendererWindowOpensAboveItAndIsAnswerable
   // The renderer waits for the answer. The box gets the keyboard focus, as a
   // window manager hands it to a dialog, and Return answers it.
   SleepMs(300);
-  EXPECT_FALSE(renderer->Wait(0ms).has_value());
+  EXPECT_FALSE(renderer.Wait(0ms).has_value());
   XSetInputFocus(x11.get(), box, RevertToPointerRoot, CurrentTime);
   XSync(x11.get(), False);
   x11.TapKey("Return");
@@ -97,11 +97,11 @@ TEST(ErrorBox, BadBitmapBoxIsOwnedByTheRendererWindowOpensAboveItAndIsAnswerable
 
   // Then the scene runs with the three good bitmaps, until Escape.
   SleepMs(300);
-  EXPECT_FALSE(renderer->Wait(0ms).has_value());
+  EXPECT_FALSE(renderer.Wait(0ms).has_value());
   XSetInputFocus(x11.get(), renderer_window, RevertToPointerRoot, CurrentTime);
   XSync(x11.get(), False);
   x11.TapKey("Escape");
-  EXPECT_EQ(renderer->Wait(10s), 0);
+  EXPECT_EQ(renderer.Wait(10s), 0);
 }
 
 }  // namespace

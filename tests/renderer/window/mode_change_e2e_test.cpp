@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 
+#include "desktop_rig.h"
 #include "renderer_e2e_support.h"
 #include "screen_cursor_x11.h"
 #include "test_support.h"
@@ -27,22 +28,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kOpenbox = "/usr/bin/openbox";
 const std::pair<int, int> kDesktopMode{1280, 1024};
 
-class ModeChangeEndToEnd : public ::testing::Test {
+class ModeChangeEndToEnd : public RendererOnScreenTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(xvfb_.ok());
-    ASSERT_TRUE(x11_.ok());
-    ASSERT_TRUE(OfferMode1024x768(x11_.get()));
-    cursor_ = std::make_unique<ScreenCursor>(x11_.get(), xvfb_.framebuffer_file());
-    ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, 5s));
-    ASSERT_TRUE(WriteTextures(runtime_.path()));
+    ASSERT_NO_FATAL_FAILURE(StartScreen("1280x1024x24"));
+    ASSERT_TRUE(OfferMode1024x768(x11_->get()));
   }
 
-  // `refusal`: empty for a server that sets the mode, else "fail" or "ignore".
-  std::unique_ptr<ChildProcess> Start(const std::string& refusal = "") {
+  // Starts the renderer and waits until its picture is shown. `refusal`:
+  // empty for a server that sets the mode, else "fail" or "ignore".
+  void StartAndShow(const std::string& refusal = "") {
     std::map<std::string, std::string> env;
     if (!refusal.empty()) {
       env["LD_PRELOAD"] = ORUNA_REFUSED_MODE_SHIM;
@@ -52,24 +49,16 @@ class ModeChangeEndToEnd : public ::testing::Test {
       const char* asan = std::getenv("ASAN_OPTIONS");
       env["ASAN_OPTIONS"] = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
     }
-    return StartRenderer(runtime_.path(), env);
-  }
-
-  // Starts the renderer (see Start) and waits until its picture is shown.
-  void StartAndShow(const std::string& refusal = "") {
-    renderer_ = Start(refusal);
-    ASSERT_TRUE(x11_.WaitForWindow("Oruna_VC", 20s));
-    ASSERT_TRUE(WaitForPicture(x11_));
+    RendererOnScreenTest::StartAndShow(env);
   }
 
   // Escape ends the run, and the desktop has its own mode.
   void EndWithEscape() {
-    x11_.TapKey("Escape");
-    EXPECT_EQ(renderer_->Wait(5s), 0);
+    RendererOnScreenTest::EndWithEscape();
     EXPECT_EQ(ScreenSize(), kDesktopMode) << "the desktop's mode is restored";
   }
 
-  std::pair<int, int> ScreenSize() { return RootSize(x11_.get()); }
+  std::pair<int, int> ScreenSize() { return RootSize(x11_->get()); }
 
   // The renderer window's inside: its place on the screen and its size.
   struct Placement {
@@ -78,19 +67,9 @@ class ModeChangeEndToEnd : public ::testing::Test {
   Placement WindowPlacement(Window window) {
     Placement p;
     Window child = 0;
-    XTranslateCoordinates(x11_.get(), window, DefaultRootWindow(x11_.get()), 0, 0, &p.x, &p.y, &child);
-    x11_.Size(window, p.width, p.height);
+    XTranslateCoordinates(x11_->get(), window, DefaultRootWindow(x11_->get()), 0, 0, &p.x, &p.y, &child);
+    x11_->Size(window, p.width, p.height);
     return p;
-  }
-
-  // Starts openbox and waits until it manages the screen.
-  bool StartWindowManager() {
-    window_manager_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{kOpenbox},
-        std::map<std::string, std::string>{{"HOME", runtime_.path()}, {"XDG_CONFIG_HOME", runtime_.path()}});
-    return WaitUntil([&] {
-      return WindowProperty(DefaultRootWindow(x11_.get()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).size() == 1;
-    }, 10s);
   }
 
   // A window property of 32-bit items: the atoms of _NET_WM_STATE, the
@@ -101,7 +80,7 @@ class ModeChangeEndToEnd : public ::testing::Test {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::vector<long> values;
-    if (XGetWindowProperty(x11_.get(), window, XInternAtom(x11_.get(), name, False), 0, 64, False, type, &actual,
+    if (XGetWindowProperty(x11_->get(), window, XInternAtom(x11_->get(), name, False), 0, 64, False, type, &actual,
                            &format, &count, &after, &data) == Success && data != nullptr) {
       const long* longs = reinterpret_cast<const long*>(data);
       values.assign(longs, longs + count);
@@ -110,18 +89,13 @@ class ModeChangeEndToEnd : public ::testing::Test {
     return values;
   }
 
-  XvfbServer xvfb_{"1280x1024x24"};
-  X11Connection x11_;
-  std::unique_ptr<ScreenCursor> cursor_;
-  TempDir runtime_;
   std::unique_ptr<ChildProcess> window_manager_;
-  std::unique_ptr<ChildProcess> renderer_;
 };
 
 TEST_F(ModeChangeEndToEnd, TheOfferedModeIsSetAndTheDesktopModeComesBackAtTheEnd) {
   ASSERT_NO_FATAL_FAILURE(StartAndShow());
   EXPECT_EQ(ScreenSize(), std::make_pair(1024, 768));
-  const Placement window = WindowPlacement(x11_.Find("Oruna_VC"));
+  const Placement window = WindowPlacement(x11_->Find("Oruna_VC"));
   EXPECT_EQ(window.width, 1024);
   EXPECT_EQ(window.height, 768);
   EXPECT_TRUE(cursor_->AbsentFor(500ms)) << "the cursor is hidden in full screen";
@@ -137,18 +111,18 @@ TEST_F(ModeChangeEndToEnd, AnEndRequestedBySignalGivesTheDesktopModeBack) {
     SCOPED_TRACE(strsignal(signal_number));
     ASSERT_NO_FATAL_FAILURE(StartAndShow());
     ASSERT_EQ(ScreenSize(), std::make_pair(1024, 768));
-    renderer_->Kill(signal_number);
-    EXPECT_EQ(renderer_->Wait(5s), 0);
+    run_.process().Kill(signal_number);
+    EXPECT_EQ(run_.process().Wait(5s), 0);
     EXPECT_EQ(ScreenSize(), kDesktopMode);
     EXPECT_TRUE(cursor_->SeenWithin(3s));
-    ASSERT_TRUE(x11_.WaitForWindowGone("Oruna_VC", 5s));
+    ASSERT_TRUE(x11_->WaitForWindowGone("Oruna_VC", 5s));
   }
 }
 
 TEST_F(ModeChangeEndToEnd, AModeRefusedAsTheWindowIsShownLeavesAWindowWithTheCursorShown) {
   ASSERT_NO_FATAL_FAILURE(StartAndShow("fail"));
   EXPECT_EQ(ScreenSize(), kDesktopMode);
-  const Placement window = WindowPlacement(x11_.Find("Oruna_VC"));
+  const Placement window = WindowPlacement(x11_->Find("Oruna_VC"));
   EXPECT_EQ(window.x, 0);
   EXPECT_EQ(window.y, 0);
   EXPECT_EQ(window.width, 1024);
@@ -162,11 +136,12 @@ TEST_F(ModeChangeEndToEnd, AModeRefusedAsTheWindowIsShownLeavesAWindowWithTheCur
 // window would be made full screen at the desktop's 1280x1024 by the window
 // manager, with the cursor hidden.
 TEST_F(ModeChangeEndToEnd, AModeThatDidNotTakeLeavesAFramelessWindowAtTheTopLeftCorner) {
-  if (access(kOpenbox, X_OK) != 0) GTEST_SKIP() << "openbox is not installed";
-  ASSERT_TRUE(StartWindowManager());
+  if (FindProgram("openbox").empty()) GTEST_SKIP() << "openbox is not installed";
+  window_manager_ = StartWindowManager(x11_->get(), "openbox");
+  ASSERT_NE(window_manager_, nullptr);
   ASSERT_NO_FATAL_FAILURE(StartAndShow("ignore"));
   EXPECT_EQ(ScreenSize(), kDesktopMode);
-  const Window id = x11_.Find("Oruna_VC");
+  const Window id = x11_->Find("Oruna_VC");
   // The manager's answers to the fallback arrive a little after it.
   // No frame: the inside itself sits at the corner.
   Placement window;
@@ -174,7 +149,7 @@ TEST_F(ModeChangeEndToEnd, AModeThatDidNotTakeLeavesAFramelessWindowAtTheTopLeft
     window = WindowPlacement(id);
     return window.width == 1024 && window.height == 768 && window.x == 0 && window.y == 0;
   }, 5s)) << "inside " << window.width << "x" << window.height << " at " << window.x << "," << window.y;
-  const Atom fullscreen = XInternAtom(x11_.get(), "_NET_WM_STATE_FULLSCREEN", False);
+  const Atom fullscreen = XInternAtom(x11_->get(), "_NET_WM_STATE_FULLSCREEN", False);
   for (long state : WindowProperty(id, "_NET_WM_STATE", XA_ATOM))
     EXPECT_NE(static_cast<Atom>(state), fullscreen) << "not full screen";
   EXPECT_TRUE(cursor_->SeenWithin(2s)) << "the cursor stays shown in a window";

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -37,28 +36,13 @@ std::vector<std::string> ProcessesWithEnvironment(const std::string& entry) {
   return found;
 }
 
-class RendererEndToEnd : public ::testing::TestWithParam<const char*> {
+class RendererEndToEnd : public RendererOnScreenTest, public ::testing::WithParamInterface<const char*> {
  protected:
-  void SetUp() override {
-    xvfb_ = std::make_unique<XvfbServer>(GetParam());
-    ASSERT_TRUE(xvfb_->ok());
-    x11_ = std::make_unique<X11Connection>();
-    ASSERT_TRUE(x11_->ok());
-    // A visible cursor inside the renderer's window in both screen sizes.
-    cursor_ = std::make_unique<ScreenCursor>(x11_->get(), xvfb_->framebuffer_file());
-    ASSERT_TRUE(cursor_->ShowPlainCursorAt(200, 150, 5s)) << "the cursor shows before the renderer starts";
-    // The textures' folder, empty until a test writes them.
-    ASSERT_EQ(mkdir((runtime_.path() + "/p_orvi").c_str(), 0700), 0);
-  }
-  void WriteAllTextures() { ASSERT_TRUE(WriteTextures(runtime_.path())); }
+  RendererEndToEnd() : RendererOnScreenTest(/*with_textures=*/false) {}
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartScreen(GetParam())); }
   // Started as in a session without a message bus, where a bus library
   // would launch a bus of its own.
-  std::unique_ptr<ChildProcess> Start() { return StartRenderer(runtime_.path(), {{"DBUS_SESSION_BUS_ADDRESS", ""}}); }
-
-  std::unique_ptr<XvfbServer> xvfb_;
-  std::unique_ptr<X11Connection> x11_;
-  std::unique_ptr<ScreenCursor> cursor_;
-  TempDir runtime_;
+  ChildProcess& Start() { return run_.Start({{"DBUS_SESSION_BUS_ADDRESS", ""}}); }
 };
 
 // Without an X display there is nobody to see the picture or to press
@@ -71,12 +55,10 @@ TEST(RendererWithoutDisplay, EndsAtOnce) {
 }
 
 TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {
-  WriteAllTextures();
-  auto renderer = Start();
-  ASSERT_TRUE(x11_->WaitForWindow("Oruna_VC", 20s));
+  ASSERT_TRUE(run_.WriteAllTextures());
   // The size is read once the picture shows: until the window is shown in
   // full screen it may still have the size it was created with.
-  ASSERT_TRUE(WaitForPicture(*x11_));
+  ASSERT_NO_FATAL_FAILURE(StartAndShow({{"DBUS_SESSION_BUS_ADDRESS", ""}}));
   int width = 0, height = 0;
   ASSERT_TRUE(x11_->Size(x11_->Find("Oruna_VC"), width, height));
   EXPECT_EQ(width, 1024);
@@ -91,29 +73,26 @@ TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {
   }
   x11_->TapKey("a");
   x11_->TapKey("space");
-  EXPECT_FALSE(renderer->Wait(500ms).has_value()) << "only Escape ends the renderer";
-  x11_->TapKey("Escape");  // press and release before the next idle pass
-  EXPECT_EQ(renderer->Wait(5s), 0);
-  EXPECT_EQ(x11_->Find("Oruna_VC"), None);
+  EXPECT_FALSE(run_.process().Wait(500ms).has_value()) << "only Escape ends the renderer";
+  EndWithEscape();
   EXPECT_TRUE(cursor_->SeenWithin(3s)) << "the cursor is shown again at the end";
 }
 
 // Nothing the renderer started (a message bus daemon, for one) outlives it.
 TEST_P(RendererEndToEnd, CloseRequestEndsItWithExitCodeZeroAndNothingLeftRunning) {
-  WriteAllTextures();
-  auto renderer = Start();
+  ASSERT_TRUE(run_.WriteAllTextures());
+  ChildProcess& renderer = Start();
   ASSERT_TRUE(x11_->WaitForWindow("Oruna_VC", 20s));
   SleepMs(200);
   x11_->RequestClose(x11_->Find("Oruna_VC"));
-  EXPECT_EQ(renderer->Wait(5s), 0);
+  EXPECT_EQ(renderer.Wait(5s), 0);
   EXPECT_EQ(x11_->Find("Oruna_VC"), None);
   // The run's own runtime folder marks whatever the renderer started.
-  EXPECT_EQ(ProcessesWithEnvironment("XDG_RUNTIME_DIR=" + runtime_.path()), std::vector<std::string>{});
+  EXPECT_EQ(ProcessesWithEnvironment("XDG_RUNTIME_DIR=" + run_.runtime()), std::vector<std::string>{});
 }
 
 TEST_P(RendererEndToEnd, WithoutAnyBitmapItEndsAtOnceWithZero) {
-  auto renderer = Start();
-  EXPECT_EQ(renderer->Wait(10s), 0);
+  EXPECT_EQ(Start().Wait(10s), 0);
   EXPECT_EQ(x11_->Find("Oruna_VC"), None);
 }
 
