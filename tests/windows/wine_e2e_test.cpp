@@ -126,7 +126,7 @@ TEST_F(SaverRun, EndsByItselfWhenTheRendererIsMissing) {
 // An end asked from outside ends the whole run, the renderer included.
 TEST_F(SaverRun, ACloseRequestToTheRunFormEndsTheRunAndTheRenderer) {
   Install();
-  WinProcess saver(Saver(""));  // started without a switch: a run as well
+  WinProcess saver(Saver("/s"));
   ASSERT_NE(WaitForWindow(kRenderer, 30s), nullptr);
   const HWND run_form = FindWindowA(nullptr, kRunForm);
   ASSERT_NE(run_form, nullptr);
