@@ -22,12 +22,11 @@ std::string ArgumentTextOfCommandLine(std::string_view command_line) {
   return std::string(command_line.substr(i));
 }
 
-std::string SaverArgumentText(std::string_view command_line) {
-  const std::string text = ArgumentTextOfCommandLine(command_line);
-  return text.empty() ? "/c" : text;
+std::string SaverArgumentText(std::string argument_text) {
+  return argument_text.empty() ? "/c" : argument_text;
 }
 
-std::string ProgramArgumentText() { return SaverArgumentText(Utf8FromWide(GetCommandLineW())); }
+std::string ProgramArgumentText() { return ArgumentTextOfCommandLine(Utf8FromWide(GetCommandLineW())); }
 
 HWND WindowOfHandleNumber(int64_t number) {
   if (number == 0 || number < INT32_MIN || number > UINT32_MAX) return nullptr;

@@ -18,9 +18,9 @@ std::string ArgumentTextOfCommandLine(std::string_view command_line);
 // none. Explorer's "Configure" starts a screen saver with no argument at all,
 // and Windows' convention reads that as a request for the settings (a
 // double-click adds "/s").
-std::string SaverArgumentText(std::string_view command_line);
+std::string SaverArgumentText(std::string argument_text);
 
-// The running program's argument text for Main, as UTF-8.
+// The running program's argument text, as UTF-8.
 std::string ProgramArgumentText();
 
 // The window that a handle number of the command line names. Window handles

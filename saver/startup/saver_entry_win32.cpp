@@ -7,5 +7,5 @@
 #include "saver_entry.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return oruna::RunSaver(oruna::ProgramArgumentText());
+  return oruna::RunSaver(oruna::SaverArgumentText(oruna::ProgramArgumentText()));
 }
