@@ -34,7 +34,7 @@ std::string TextureFile(int index) { return "C:\\p_orvi\\Oruna" + std::to_string
 
 std::string HandleText(HWND window) { return std::to_string(reinterpret_cast<intptr_t>(window)); }
 
-bool PressEscape() { return test::RunUnixProgram("/usr/bin/xdotool key Escape") == 0; }
+bool PressEscape() { return test::PressKey("Escape"); }
 
 // Both programs copied into a folder of their own, as a user installs them.
 class SaverInstall : public ::testing::Test {
