@@ -185,7 +185,7 @@ class SettingsDialog {
   int dpi_ = 96;
   HWND window_ = nullptr;
   HWND owner_ = nullptr;           // the host's settings window, or null
-  bool owner_disabled_ = false;    // we disabled it and must enable it again
+  bool owner_was_disabled_ = false;  // disabled before the dialog: left so
   HWND panel_ = nullptr;  // Pic_C
   std::array<HWND, kKindCount> img_bgm_{};
   HWND bgm_repeat_ = nullptr;
@@ -409,7 +409,7 @@ void SettingsDialog::ShowModal() {
   if (window_ == nullptr) return;
   // The owner takes no input while its dialog is open (EnableWindow answers
   // whether it was disabled already; then it is left as it was).
-  if (owner_ != nullptr) owner_disabled_ = !EnableWindow(owner_, FALSE);
+  if (owner_ != nullptr) owner_was_disabled_ = EnableWindow(owner_, FALSE) != FALSE;
   Form_Load();
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
@@ -453,7 +453,7 @@ void SettingsDialog::PlaceOnScreen() {
 // activation back to it rather than to another program.
 void SettingsDialog::ReleaseOwner() {
   if (owner_ == nullptr) return;
-  if (!owner_disabled_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+  if (!owner_was_disabled_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
   owner_ = nullptr;
 }
 
