@@ -185,7 +185,7 @@ class SettingsDialog {
   int dpi_ = 96;
   HWND window_ = nullptr;
   HWND owner_ = nullptr;           // the host's settings window, or null
-  bool owner_was_disabled_ = false;  // disabled before the dialog: left so
+  bool disabled_owner_ = false;    // we disabled the owner and enable it again
   HWND panel_ = nullptr;  // Pic_C
   std::array<HWND, kKindCount> img_bgm_{};
   HWND bgm_repeat_ = nullptr;
@@ -407,9 +407,9 @@ std::unique_ptr<CommandWin32> SettingsDialog::AddButton(HWND parent, int id, Dia
 
 void SettingsDialog::ShowModal() {
   if (window_ == nullptr) return;
-  // The owner takes no input while its dialog is open (EnableWindow answers
-  // whether it was disabled already; then it is left as it was).
-  if (owner_ != nullptr) owner_was_disabled_ = EnableWindow(owner_, FALSE) != FALSE;
+  // The owner takes no input while its dialog is open. EnableWindow answers
+  // whether it was disabled already: then it is left as it was.
+  if (owner_ != nullptr) disabled_owner_ = EnableWindow(owner_, FALSE) == FALSE;
   Form_Load();
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
@@ -452,9 +452,8 @@ void SettingsDialog::PlaceOnScreen() {
 // Enables the owner again before the dialog goes, so that Windows hands the
 // activation back to it rather than to another program.
 void SettingsDialog::ReleaseOwner() {
-  if (owner_ == nullptr) return;
-  if (!owner_was_disabled_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
-  owner_ = nullptr;
+  if (disabled_owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+  disabled_owner_ = false;
 }
 
 void SettingsDialog::Form_Load() {
