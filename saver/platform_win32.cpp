@@ -1,5 +1,6 @@
 // Saver platform on Windows: FindWindowA for the title look-ups, the hidden
-// run form "Oruna_Main" as a real top-level window that is never shown, its
+// run form "Oruna_Main" as a real top-level window that is never shown, the
+// settings dialog owned by the host's window that "/c:<window>" names, its
 // timers as SetTimer timers on that window, the renderer started with
 // CreateProcessW and its end reported by a wait on its process, ShowCursor,
 // the preview in the host's pane, and the end of the program as ExitProcess.
@@ -7,14 +8,18 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <utility>
 
+#include "command_line.h"
+#include "command_line_win32.h"
 #include "file_replace.h"
 #include "preview.h"
 #include "program_start.h"
 #include "run_form.h"
 #include "saver_entry.h"
 #include "saver_main.h"
-#include "settings_dialog_entry.h"
+#include "settings_dialog_owner_win32.h"
 #include "settings_file.h"
 #include "texture_files.h"
 
@@ -25,13 +30,17 @@ constexpr char kRunFormClass[] = "Oruna_RunForm";
 
 class Win32SaverPlatform final : public SaverPlatform {
  public:
+  explicit Win32SaverPlatform(std::string argument_text) : argument_text_(std::move(argument_text)) {}
+
   bool WindowWithTitleExists(const std::string& title) override {
     return FindWindowA(nullptr, title.c_str()) != nullptr;
   }
 
   void CreateTextureDir() override { CreateTextureExchangeDir(); }
   void LoadSettings() override { INI_Load(); }
-  void ShowSettingsDialog() override { oruna::ShowSettingsDialog(); }
+  void ShowSettingsDialog() override {
+    ShowSettingsDialogOwnedBy(WindowOfHandleNumber(SettingsOwnerHandle(argument_text_)));
+  }
 
   void StartPreview(int64_t parent) override {
     preview_ = StartPreviewWindow(parent);
@@ -72,6 +81,7 @@ class Win32SaverPlatform final : public SaverPlatform {
   void OnRendererExit();
   void StopExitWatch();
 
+  const std::string argument_text_;
   HWND run_window_ = nullptr;
   std::unique_ptr<RunForm> run_form_;
   std::unique_ptr<Preview> preview_;
@@ -198,7 +208,7 @@ int Win32SaverPlatform::Run() {
 }  // namespace
 
 int RunSaver(const std::string& argument_text) {
-  static Win32SaverPlatform platform;  // lives until the process ends
+  static Win32SaverPlatform platform(argument_text);  // lives until the process ends
   g_platform = &platform;
   Main(argument_text, platform);
   return platform.Run();

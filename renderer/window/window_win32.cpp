@@ -1,12 +1,13 @@
 // Renderer window on Windows: the "OpenGL" window class, the full-screen
 // display mode with its silent windowed fallback, the WGL context, the
-// PeekMessage loop (paced to the display where the swap does not wait,
-// sleeping while the window is minimised) with its 256-entry key table and
-// the ordered teardown.
+// foreground taken and checked, the PeekMessage loop (paced to the display
+// where the swap does not wait, sleeping while the window is minimised or the
+// screen is dark) with its 256-entry key table and the ordered teardown.
 #include "gl_include.h"  // <windows.h> before everything else
 
 #include <mmsystem.h>
 
+#include "dark_screen_win32.h"
 #include "frame_pacer.h"
 #include "monitor_cover.h"
 #include "renderer_window.h"
@@ -26,6 +27,7 @@ struct RendererState {
   // A press and its release can both be queued before an idle pass (a quick
   // tap during a slow frame); the press is kept until an idle pass saw it.
   bool escape_pressed = false;
+  DarkScreenWatch dark_screen;  // display off or session locked: nothing is drawn
 };
 RendererState g;
 
@@ -52,6 +54,12 @@ LRESULT CALLBACK RendererWindowProc(HWND window, UINT message, WPARAM wparam, LP
       return 0;
     case WM_SIZE:
       ResizeView(LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case WM_POWERBROADCAST:
+      g.dark_screen.OnMessage(message, wparam, lparam);
+      return TRUE;
+    case WM_WTSSESSION_CHANGE:
+      g.dark_screen.OnMessage(message, wparam, lparam);
       return 0;
     default:
       break;
@@ -128,6 +136,22 @@ void CoverTheRest() {
                      g.fullscreen);
 }
 
+// Where Windows refuses the switch (its foreground lock), a top-most picture
+// would cover the desktop while the keys, Escape included, went to the
+// program the user left; so the switch is checked and tried again a few
+// times. The saver allows it (AllowSetForegroundWindow) as it starts us.
+constexpr int kForegroundAttempts = 5;
+constexpr DWORD kForegroundRetryMs = 50;
+
+void TakeForeground() {
+  for (int attempt = 1; attempt <= kForegroundAttempts; ++attempt) {
+    SetForegroundWindow(g.window);
+    if (GetForegroundWindow() == g.window || attempt == kForegroundAttempts) break;
+    Sleep(kForegroundRetryMs);
+  }
+  SetFocus(g.window);
+}
+
 }  // namespace
 
 bool RendererFullscreen() { return g.fullscreen; }
@@ -152,11 +176,11 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   if (g.window != nullptr && CreateContext(bits)) {
     RequestVsync();
     ShowWindow(g.window, SW_SHOW);
-    SetForegroundWindow(g.window);
-    SetFocus(g.window);
+    TakeForeground();
     ResizeView(width, height);
     if (InitScene()) {
       CoverTheRest();
+      g.dark_screen.Start(g.window);
       return true;
     }
   }
@@ -165,6 +189,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
 }
 
 void DestroyRendererWindow() {
+  if (g.window != nullptr) g.dark_screen.Stop(g.window);
   RemoveMonitorCovers();
   if (g.fullscreen) {
     ChangeDisplaySettingsA(nullptr, 0);  // back to the registry mode
@@ -213,7 +238,7 @@ int RunRendererLoop() {
     // Checked on every idle pass, so Escape works even while minimised; and
     // before drawing, so that the user does not wait for a frame nobody sees.
     if (g.keys[VK_ESCAPE] || g.escape_pressed) break;
-    if (!g.active) {
+    if (!g.active || g.dark_screen.dark()) {
       WaitForMessage(INFINITE);  // nothing to show: sleep until something happens
       continue;
     }

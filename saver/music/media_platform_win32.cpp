@@ -34,7 +34,10 @@ class WindowsMediaControl final : public MediaControl {
 class WindowsSoundPlayer final : public SoundPlayer {
  public:
   void PlayLooping(const std::string& path) override {
-    PlaySoundA(AnsiFromUtf8(path).c_str(), nullptr, SND_ASYNC | SND_LOOP);
+    // Without SND_NODEFAULT a file that cannot be played (an MP3 renamed
+    // .wav, a truncated file, a share gone) plays Windows' default sound
+    // instead, over and over; every music failure must stay silent.
+    PlaySoundA(AnsiFromUtf8(path).c_str(), nullptr, SND_ASYNC | SND_LOOP | SND_NODEFAULT);
   }
   void Stop() override { PlaySoundA(nullptr, nullptr, 0); }
   unsigned OutputDeviceCount() override { return waveOutGetNumDevs(); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builtin_pictures.h"
+#include "command_line_win32.h"
 #include "preview.h"
 
 namespace oruna {
@@ -171,9 +172,8 @@ void PreviewWin32::Run() {
 }  // namespace
 
 std::unique_ptr<Preview> StartPreviewWindow(int64_t parent) {
-  if (parent <= 0 || parent > UINT32_MAX) return nullptr;
-  const HWND pane = reinterpret_cast<HWND>(static_cast<intptr_t>(parent));
-  if (!IsWindow(pane)) return nullptr;
+  const HWND pane = WindowOfHandleNumber(parent);
+  if (pane == nullptr || !IsWindow(pane)) return nullptr;
   auto preview = std::make_unique<PreviewWin32>(pane);
   if (!preview->Create()) return nullptr;
   return preview;

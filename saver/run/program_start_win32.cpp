@@ -1,6 +1,7 @@
 // Program start on Windows: CreateProcess by path (the file name ends in
 // ".dll", so nothing may depend on file associations, which ShellExecuteA
-// would), shown normally and activated. The path is UTF-8 in memory and goes
+// would), shown normally and activated, with the saver's right to take the
+// foreground handed on to it. The path is UTF-8 in memory and goes
 // out as UTF-16, so that a folder name outside the ANSI code page works too. The process handle is kept for as
 // long as the saver runs: it tells the watch when the renderer has ended, and
 // an open handle keeps the process id from being reused meanwhile. A job
@@ -70,6 +71,11 @@ void StartedProgram::Start(const std::string& path) {
   // A job that cannot take it (an older Windows inside a job of its own)
   // leaves it outside: it then runs as before.
   if (RendererJob() != nullptr) AssignProcessToJobObject(RendererJob(), process.hProcess);
+  // The saver's run form is never shown, so the renderer may not take the
+  // foreground by its own right: Windows would then leave the keys, Escape
+  // included, with the program the user left. Handing our right on before
+  // the renderer runs lets its SetForegroundWindow succeed.
+  AllowSetForegroundWindow(process.dwProcessId);
   ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   pid_ = static_cast<int>(process.dwProcessId);

@@ -142,6 +142,28 @@ DialogPlacement PlaceDialog(int screen_width, int screen_height, int dialog_widt
   return DialogPlacement{(screen_width - dialog_width) / 2, (screen_height - dialog_height) / 3};
 }
 
+namespace {
+
+// `start` moved into [low, high - length], or to `low` when it cannot fit.
+int KeepInside(int start, int length, int low, int high) {
+  if (start + length > high) start = high - length;
+  return start < low ? low : start;
+}
+
+}  // namespace
+
+DialogPlacement PlaceOverOwner(const ScreenBox& owner, const ScreenBox& work_area, int dialog_width,
+                               int dialog_height) {
+  // Halves in 64 bits: screen coordinates of two far monitors may add up
+  // beyond an int.
+  const auto centre = [](int low, int high, int length) {
+    return static_cast<int>((static_cast<int64_t>(low) + high - length) / 2);
+  };
+  return DialogPlacement{
+      KeepInside(centre(owner.left, owner.right, dialog_width), dialog_width, work_area.left, work_area.right),
+      KeepInside(centre(owner.top, owner.bottom, dialog_height), dialog_height, work_area.top, work_area.bottom)};
+}
+
 int BackgroundShade(int y, int height) {
   if (height <= 0) return 0;
   const double d = height / 3.142;

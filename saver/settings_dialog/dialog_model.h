@@ -60,6 +60,18 @@ struct DialogPlacement {
 };
 DialogPlacement PlaceDialog(int screen_width, int screen_height, int dialog_width, int dialog_height);
 
+// A rectangle on the screen, right and bottom exclusive.
+struct ScreenBox {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Top-left corner of a dialog that belongs to a window of the host's
+// settings: centred over that window, and moved as little as needed to lie
+// inside `work_area` (the work area of that window's monitor); a dialog
+// larger than the work area keeps its top-left corner in it.
+DialogPlacement PlaceOverOwner(const ScreenBox& owner, const ScreenBox& work_area, int dialog_width,
+                               int dialog_height);
+
 // The grey level v of the background row y (0 to height): the row is drawn
 // in red v, green v, blue v + 30.
 int BackgroundShade(int y, int height);

@@ -5,7 +5,10 @@
 // drop-down track box, the three Command buttons loaded from their stored
 // bags, GetOpenFileNameA for the music file, ShellExecuteA for the link and
 // DrawAnimatedRects on opening and closing. Shown modally by Oruna.scr /c
-// with a message loop of its own; returns when it has closed.
+// with a message loop of its own; returns when it has closed. With
+// "/c:<window>" it is owned by the host's settings window: no taskbar button
+// of its own, above that window, centred over it on its monitor, and that
+// window disabled while the dialog is open, as a modal dialog's owner is.
 //
 // Text: the program holds UTF-8. Everything the dialog only shows goes
 // through the wide (W) functions, so it reads right whatever the system's
@@ -32,6 +35,7 @@
 #include "dialog_pictures.h"
 #include "label_win32.h"
 #include "settings_dialog_entry.h"
+#include "settings_dialog_owner_win32.h"
 #include "settings_file.h"
 #include "wide_text_win32.h"
 #include "window_owner_win32.h"
@@ -135,7 +139,8 @@ HICON LoadFormIcon(int size) {
 
 class SettingsDialog {
  public:
-  SettingsDialog();
+  // `owner`: the host's window the dialog belongs to, or null.
+  explicit SettingsDialog(HWND owner);
   ~SettingsDialog();
   SettingsDialog(const SettingsDialog&) = delete;
   SettingsDialog& operator=(const SettingsDialog&) = delete;
@@ -173,10 +178,14 @@ class SettingsDialog {
   void lbl_URL_Click();
   void Close();
   void OnCommand(int id, int code);
+  void PlaceOnScreen();
+  void ReleaseOwner();
 
   SettingsDialogModel model_;
   int dpi_ = 96;
   HWND window_ = nullptr;
+  HWND owner_ = nullptr;           // the host's settings window, or null
+  bool disabled_owner_ = false;    // we disabled the owner and enable it again
   HWND panel_ = nullptr;  // Pic_C
   std::array<HWND, kKindCount> img_bgm_{};
   HWND bgm_repeat_ = nullptr;
@@ -196,7 +205,14 @@ class SettingsDialog {
   bool closing_ = false, closed_ = false;
 };
 
-SettingsDialog::SettingsDialog() {
+// The top-level window that `window` is or belongs to; null when it names
+// no window.
+HWND TopLevelOf(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return nullptr;
+  return GetAncestor(window, GA_ROOT);
+}
+
+SettingsDialog::SettingsDialog(HWND owner) : owner_(TopLevelOf(owner)) {
   HDC screen = GetDC(nullptr);
   if (screen != nullptr) {
     dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
@@ -213,6 +229,7 @@ SettingsDialog::SettingsDialog() {
 }
 
 SettingsDialog::~SettingsDialog() {
+  ReleaseOwner();
   // The buttons go first: their windows are children of the form.
   cmd_file_.reset();
   cmd_set_.reset();
@@ -254,7 +271,7 @@ void SettingsDialog::Build() {
   RECT outer{0, 0, Px(kClientWidth), Px(kClientHeight)};
   AdjustWindowRectEx(&outer, style, FALSE, ex_style);
   window_ = CreateWindowExW(ex_style, kFormClass, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
+                            outer.right - outer.left, outer.bottom - outer.top, owner_, nullptr, instance, this);
   if (window_ == nullptr) return;
 
   BuildPanel();
@@ -390,6 +407,9 @@ std::unique_ptr<CommandWin32> SettingsDialog::AddButton(HWND parent, int id, Dia
 
 void SettingsDialog::ShowModal() {
   if (window_ == nullptr) return;
+  // The owner takes no input while its dialog is open. EnableWindow answers
+  // whether it was disabled already: then it is left as it was.
+  if (owner_ != nullptr) disabled_owner_ = EnableWindow(owner_, FALSE) == FALSE;
   Form_Load();
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
@@ -410,13 +430,35 @@ void SettingsDialog::ShowModal() {
   }
 }
 
-void SettingsDialog::Form_Load() {
-  // 1. Centred across, a third of the free height above.
+// Without an owner: centred across the screen, a third of the free height
+// above. With one: centred over it, inside its monitor's work area.
+void SettingsDialog::PlaceOnScreen() {
   RECT outer{};
   GetWindowRect(window_, &outer);
-  const DialogPlacement place = PlaceDialog(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                            outer.right - outer.left, outer.bottom - outer.top);
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  DialogPlacement place = PlaceDialog(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+  RECT owner{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (owner_ != nullptr && GetWindowRect(owner_, &owner) &&
+      GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    place = PlaceOverOwner({owner.left, owner.top, owner.right, owner.bottom},
+                           {work.left, work.top, work.right, work.bottom}, width, height);
+  }
   SetWindowPos(window_, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Enables the owner again before the dialog goes, so that Windows hands the
+// activation back to it rather than to another program.
+void SettingsDialog::ReleaseOwner() {
+  if (disabled_owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+  disabled_owner_ = false;
+}
+
+void SettingsDialog::Form_Load() {
+  // 1.
+  PlaceOnScreen();
   // 2. and 3.
   Cmd_Setup();
   PaintPanelImage();
@@ -577,6 +619,7 @@ void SettingsDialog::lbl_URL_Click() {
 void SettingsDialog::Close() {
   if (closing_) return;
   closing_ = true;
+  ReleaseOwner();
   ShowWindow(window_, SW_HIDE);
   Form_Unload();
   closed_ = true;
@@ -684,8 +727,10 @@ LRESULT SettingsDialog::PanelMessage(HWND panel, UINT message, WPARAM wparam, LP
 
 }  // namespace
 
-void ShowSettingsDialog() {
-  SettingsDialog dialog;
+void ShowSettingsDialog() { ShowSettingsDialogOwnedBy(nullptr); }
+
+void ShowSettingsDialogOwnedBy(HWND owner) {
+  SettingsDialog dialog(owner);
   dialog.ShowModal();
 }
 

@@ -96,4 +96,6 @@ int64_t PreviewParentHandle(const std::string& argument_text) {
   return static_cast<int64_t>(value);
 }
 
+int64_t SettingsOwnerHandle(const std::string& argument_text) { return PreviewParentHandle(argument_text); }
+
 }  // namespace oruna

@@ -1,4 +1,5 @@
-// The screen-saver host's switches: "/s" run, "/c" settings, "/p <window>" preview.
+// The screen-saver host's switches: "/s" run, "/c" or "/c:<window>" settings,
+// "/p <window>" preview.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,5 +12,9 @@ std::string ModeLetter(const std::string& argument_text);
 // The decimal number prefix from the fourth character on, blanks skipped,
 // rounded; 0 when there is none.
 int64_t PreviewParentHandle(const std::string& argument_text);
+
+// The window of the host's settings that "/c:<window>" names, read the same
+// way; 0 when there is none.
+int64_t SettingsOwnerHandle(const std::string& argument_text);
 
 }  // namespace oruna

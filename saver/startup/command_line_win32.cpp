@@ -1,4 +1,5 @@
-// The argument text taken from the process's command line.
+// The argument text taken from the process's command line, and the window
+// handles written in it.
 #include "command_line_win32.h"
 
 #include <windows.h>
@@ -21,6 +22,16 @@ std::string ArgumentTextOfCommandLine(std::string_view command_line) {
   return std::string(command_line.substr(i));
 }
 
+std::string SaverArgumentText(std::string argument_text) {
+  return argument_text.empty() ? "/c" : argument_text;
+}
+
 std::string ProgramArgumentText() { return ArgumentTextOfCommandLine(Utf8FromWide(GetCommandLineW())); }
+
+HWND WindowOfHandleNumber(int64_t number) {
+  if (number == 0 || number < INT32_MIN || number > UINT32_MAX) return nullptr;
+  const auto handle32 = static_cast<int32_t>(static_cast<uint32_t>(number));
+  return reinterpret_cast<HWND>(static_cast<intptr_t>(handle32));
+}
 
 }  // namespace oruna

@@ -201,6 +201,30 @@ TEST(WindowsCommandLine, ArgumentTextFollowsTheProgramName) {
   EXPECT_EQ(ArgumentTextOfCommandLine(""), "");
 }
 
+TEST(WindowsCommandLine, NoArgumentAsksForTheSettings) {
+  EXPECT_EQ(SaverArgumentText(ArgumentTextOfCommandLine("C:\\WINDOWS\\Oruna.scr")), "/c");
+  EXPECT_EQ(SaverArgumentText(ArgumentTextOfCommandLine("\"C:\\a b\\Oruna.scr\"   ")), "/c");
+  EXPECT_EQ(SaverArgumentText("/s"), "/s");
+  EXPECT_EQ(SaverArgumentText("/c:5000"), "/c:5000");
+}
+
+// Handles are 32-bit and sign-extended: both spellings of one handle name
+// the same window.
+TEST(WindowsCommandLine, HandleNumbersAreSignExtended) {
+  EXPECT_EQ(WindowOfHandleNumber(0), nullptr);
+  EXPECT_EQ(reinterpret_cast<intptr_t>(WindowOfHandleNumber(123)), 123);
+  EXPECT_EQ(reinterpret_cast<intptr_t>(WindowOfHandleNumber(2147483647)), 2147483647);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(WindowOfHandleNumber(-2147483000)), 0xFFFFFFFF80000288u);
+  EXPECT_EQ(WindowOfHandleNumber(2147484296), WindowOfHandleNumber(-2147483000));
+  EXPECT_EQ(reinterpret_cast<intptr_t>(WindowOfHandleNumber(4294967295)), -1);
+  EXPECT_EQ(WindowOfHandleNumber(4294967296), nullptr);
+  EXPECT_EQ(WindowOfHandleNumber(-2147483649LL), nullptr);
+  // A real window written signed reaches it (Wine's handles are small, so
+  // its signed spelling is itself).
+  const HWND desktop = GetDesktopWindow();
+  EXPECT_EQ(WindowOfHandleNumber(static_cast<int32_t>(reinterpret_cast<intptr_t>(desktop))), desktop);
+}
+
 TEST(WindowsProgramStart, ByPathWithoutArgumentsWhateverTheFileName) {
   TempDir dir;
   const std::string folder = dir.path() + "\\レンダラ";

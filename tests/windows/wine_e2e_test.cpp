@@ -2,15 +2,22 @@
 // screen-saver host and a user drive them: the run with its textures, the
 // renderer window and Escape (a real key press on the X server, through
 // xdotool); single instances; the windowed renderer on a screen whose mode
-// cannot change; the preview inside a pane of ours; and, on a Japanese
-// system, a music file named in a code page 932 settings file that plays
-// and repeats during the run.
+// cannot change; the preview inside a pane of ours; the settings dialog with
+// no argument and owned by a window of ours; what a run asks of the Windows
+// API (the foreground handed on, the sound player's flags, no frames while
+// the display is off or the session locked), read from Wine's relay trace;
+// and, on a Japanese system, a music file named in a code page 932 settings
+// file that plays and repeats during the run.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <wtsapi32.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,12 +36,13 @@ using test::WinProcess;
 
 constexpr char kRunForm[] = "Oruna_Main";
 constexpr char kRenderer[] = "Oruna_VC";
+constexpr char kSettingsDialog[] = "<Oruna>";
 
 std::string TextureFile(int index) { return "C:\\p_orvi\\Oruna" + std::to_string(index) + ".bmp"; }
 
 std::string HandleText(HWND window) { return std::to_string(reinterpret_cast<intptr_t>(window)); }
 
-bool PressEscape() { return test::RunUnixProgram("/usr/bin/xdotool key Escape") == 0; }
+bool PressEscape() { return test::PressKey("Escape"); }
 
 // Both programs copied into a folder of their own, as a user installs them.
 class SaverInstall : public ::testing::Test {
@@ -58,6 +66,18 @@ class SaverInstall : public ::testing::Test {
   }
   std::string Saver(const std::string& arguments) const {
     return "\"" + folder_ + "\\Oruna.scr\"" + (arguments.empty() ? "" : " " + arguments);
+  }
+  // A visible top-level window of this process standing in for one of the
+  // host's.
+  static HWND MakeWindow(DWORD style, int x, int y, int width, int height) {
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    window_class.lpszClassName = "OrunaTestWindow";
+    RegisterClassA(&window_class);
+    return CreateWindowExA(0, "OrunaTestWindow", "host", style | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                           window_class.hInstance, nullptr);
   }
   static bool RendererGone() {
     return FindWindowA(nullptr, kRenderer) == nullptr && test::ProcessesNamed("Oruna.dll").empty();
@@ -126,7 +146,7 @@ TEST_F(SaverRun, EndsByItselfWhenTheRendererIsMissing) {
 // An end asked from outside ends the whole run, the renderer included.
 TEST_F(SaverRun, ACloseRequestToTheRunFormEndsTheRunAndTheRenderer) {
   Install();
-  WinProcess saver(Saver(""));  // started without a switch: a run as well
+  WinProcess saver(Saver("/s"));
   ASSERT_NE(WaitForWindow(kRenderer, 30s), nullptr);
   const HWND run_form = FindWindowA(nullptr, kRunForm);
   ASSERT_NE(run_form, nullptr);
@@ -179,16 +199,7 @@ TEST_F(WindowedFallback, TheRendererRunsInADialogFramedWindowWithoutCaption) {
 class PreviewPane : public SaverInstall {
  protected:
   // A borderless top-level window standing in for the host's preview pane.
-  HWND MakePane(int x, int y, int width, int height) {
-    WNDCLASSA pane_class{};
-    pane_class.lpfnWndProc = DefWindowProcA;
-    pane_class.hInstance = GetModuleHandleA(nullptr);
-    pane_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    pane_class.lpszClassName = "OrunaTestPane";
-    RegisterClassA(&pane_class);
-    return CreateWindowExA(0, "OrunaTestPane", "pane", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
-                           nullptr, pane_class.hInstance, nullptr);
-  }
+  HWND MakePane(int x, int y, int width, int height) { return MakeWindow(WS_POPUP, x, y, width, height); }
 };
 
 TEST_F(PreviewPane, ShowsThePictureAsAChildOfThePaneAndEndsWithIt) {
@@ -229,6 +240,166 @@ TEST_F(PreviewPane, EndsAtOnceWithoutAPane) {
     EXPECT_EQ(preview.Wait(15s), DWORD{0}) << arguments;
   }
   EXPECT_EQ(test::CountWindowsTitled("Preview Window"), 0);
+}
+
+// ---- The settings ----------------------------------------------------------------------
+
+using SettingsStart = SaverInstall;
+
+// Explorer's "Configure" starts the saver with no argument at all; a number
+// after "/c:" that names no window is not used.
+TEST_F(SettingsStart, NoArgumentOpensTheSettingsWithoutOwnerAndNoPicture) {
+  Install();
+  const HWND gone = MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  DestroyWindow(gone);
+  for (const std::string& arguments : {std::string(), "/c:" + HandleText(gone)}) {
+    WinProcess saver(Saver(arguments));
+    const HWND dialog = WaitForWindow(kSettingsDialog, 30s);
+    ASSERT_NE(dialog, nullptr) << "'" << arguments << "'";
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    EXPECT_EQ(FindWindowA(nullptr, kRunForm), nullptr);
+    EXPECT_EQ(FindWindowA(nullptr, kRenderer), nullptr);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(saver.Wait(15s), DWORD{0});
+    EXPECT_TRUE(test::ProcessesNamed("Oruna.dll").empty());
+  }
+}
+
+// The Screen Saver Settings' "Settings" button passes its window.
+TEST_F(SettingsStart, TheWindowNamedAfterTheSwitchOwnsTheDialog) {
+  Install();
+  const HWND settings = MakeWindow(WS_OVERLAPPEDWINDOW, 300, 250, 420, 300);
+  ASSERT_NE(settings, nullptr);
+  WinProcess saver(Saver("/c:" + HandleText(settings)));
+  const HWND dialog = WaitForWindow(kSettingsDialog, 30s);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), settings);
+  // An owned window without WS_EX_APPWINDOW has no taskbar button.
+  EXPECT_EQ(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(settings); }, 10s)) << "the owner takes input meanwhile";
+  // Centred over its owner (which leaves it inside the 1024 x 768 screen).
+  RECT owner{}, placed{};
+  GetWindowRect(settings, &owner);
+  ASSERT_TRUE(WaitFor([&] { return GetWindowRect(dialog, &placed) && IsWindowVisible(dialog); }, 10s));
+  EXPECT_NEAR((placed.left + placed.right) / 2, (owner.left + owner.right) / 2, 1);
+  EXPECT_NEAR((placed.top + placed.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  EXPECT_EQ(saver.Wait(15s), DWORD{0});
+  EXPECT_TRUE(IsWindowEnabled(settings));
+  DestroyWindow(settings);
+}
+
+// ---- What the Windows API is asked, as Wine's relay trace shows it ---------------------
+
+class TracedRun : public SaverInstall {
+ protected:
+  void SetUp() override {
+    SaverInstall::SetUp();
+    trace_path_ = test::SessionStderrPath();
+    ASSERT_FALSE(trace_path_.empty()) << "needs a session that captures standard error";
+    trace_start_ = test::ReadBytes(trace_path_).size();
+  }
+  // The calls of `function` since the test began.
+  std::vector<std::string> Calls(const std::string& function) const {
+    return test::RelayCalls(test::ReadBytes(trace_path_).substr(trace_start_), function);
+  }
+  // A run with the relay trace on (the functions: a RelayInclude).
+  std::unique_ptr<WinProcess> StartTracedRun() const {
+    return std::make_unique<WinProcess>(Saver("/s"), std::map<std::string, std::string>{{"WINEDEBUG", "+relay"}});
+  }
+
+  std::string trace_path_;
+  size_t trace_start_ = 0;
+};
+
+TEST_F(TracedRun, TheSaverHandsItsForegroundRightToTheRendererItStarts) {
+  Install();
+  test::RelayInclude relay("user32.AllowSetForegroundWindow");
+  const auto saver = StartTracedRun();
+  const HWND renderer = WaitForWindow(kRenderer, 30s);
+  ASSERT_NE(renderer, nullptr);
+  DWORD renderer_process = 0;
+  GetWindowThreadProcessId(renderer, &renderer_process);
+  const std::vector<std::string> calls = Calls("user32.AllowSetForegroundWindow");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(std::stoul(calls[0], nullptr, 16), renderer_process);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == renderer; }, 10s));
+  ASSERT_TRUE(PressEscape());
+  EXPECT_EQ(saver->Wait(15s), DWORD{0});
+}
+
+// An MP3 renamed .wav: the sound player is told not to fall back to the
+// system's default sound, and nothing reaches the sound device.
+TEST_F(TracedRun, AWaveFileThatCannotPlayStaysSilent) {
+  ASSERT_EQ(GetACP(), 932u) << "the settings file below is in code page 932";
+  Install();
+  const std::string song = dir_.path() + "\\broken.wav";
+  ASSERT_TRUE(test::CopyInto(test::MediaFile("tone.mp3"), song));
+  ASSERT_TRUE(test::WriteBytes(folder_ + "\\Oruna.ini", "[Section]\r\n"
+                                                        "\x42\x47\x4D\x8B\xE6\x95\xAA= 2\r\n"
+                                                        "\x42\x47\x4D\xCC\xA7\xB2\xD9=" + AnsiFromUtf8(song) + "\r\n"));
+  test::RelayInclude relay("winmm.PlaySoundA");
+  const auto saver = StartTracedRun();
+  const HWND renderer = WaitForWindow(kRenderer, 30s);
+  ASSERT_NE(renderer, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !Calls("winmm.PlaySoundA").empty(); }, 10s));
+  // PlaySoundA(path, module, flags), the path given, the flags SND_ASYNC |
+  // SND_NODEFAULT | SND_LOOP (the trace shows the path's address only).
+  const std::string call = Calls("winmm.PlaySoundA").front();
+  EXPECT_NE(std::stoull(call, nullptr, 16), 0u) << call;
+  EXPECT_EQ(std::stoul(call.substr(call.rfind(',') + 1), nullptr, 16), 0x0Bu) << call;
+  Sleep(2000);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == renderer; }, 10s));
+  ASSERT_TRUE(PressEscape());
+  EXPECT_EQ(saver->Wait(15s), DWORD{0});
+  if (const char* audio = std::getenv("ORUNA_SESSION_AUDIO")) {
+    const std::string sound = test::ReadBytes(test::WindowsPathOfUnix(audio));
+    EXPECT_EQ(sound.find_first_not_of('\0'), std::string::npos) << "a sound reached the sound device";
+  }
+}
+
+// Frames counted as the renderer's SwapBuffers calls: none while the display
+// is reported off or the session locked, drawing again after either.
+TEST_F(TracedRun, NothingIsDrawnWhileTheDisplayIsOffOrTheSessionLocked) {
+  Install();
+  test::RelayInclude relay("gdi32.SwapBuffers");
+  const auto saver = StartTracedRun();
+  const HWND renderer = WaitForWindow(kRenderer, 30s);
+  ASSERT_NE(renderer, nullptr);
+  auto frames = [&] { return Calls("gdi32.SwapBuffers").size(); };
+  ASSERT_TRUE(WaitFor([&] { return frames() >= 5; }, 20s)) << "the renderer does not draw";
+
+  // (A frame under way when the message arrives may still finish.)
+  auto expect_no_frames = [&](const char* what) {
+    Sleep(300);
+    const size_t before = frames();
+    Sleep(1500);
+    EXPECT_EQ(frames(), before) << what;
+  };
+  auto expect_frames = [&](const char* what) {
+    const size_t before = frames();
+    EXPECT_TRUE(WaitFor([&] { return frames() >= before + 5; }, 10s)) << what;
+  };
+  ASSERT_TRUE(test::SendDisplayState(renderer, 0));
+  expect_no_frames("display off");
+  ASSERT_TRUE(test::SendDisplayState(renderer, 2));
+  expect_frames("display dimmed");
+  ASSERT_TRUE(test::SendDisplayState(renderer, 0));
+  expect_no_frames("display off again");
+  ASSERT_TRUE(test::SendDisplayState(renderer, 1));
+  expect_frames("display on");
+
+  SendMessageA(renderer, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+  expect_no_frames("session locked");
+  SendMessageA(renderer, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
+  expect_frames("session unlocked");
+
+  // Escape still ends it in the dark.
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == renderer; }, 10s));
+  ASSERT_TRUE(test::SendDisplayState(renderer, 0));
+  ASSERT_TRUE(PressEscape());
+  EXPECT_EQ(saver->Wait(15s), DWORD{0});
 }
 
 // ---- A Japanese system -----------------------------------------------------------------

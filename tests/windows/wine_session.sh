@@ -3,8 +3,11 @@
 # server on the shared prefix, a private Xvfb (found through -displayfd), a
 # private HOME whose ALSA default device is a null device (or a raw file),
 # and optionally the Japanese locale (ANSI code page 932).
-#   wine_session.sh [--screen WxHxD | --no-display] [--japanese]
+#   wine_session.sh [--screen WxHxD | --no-display] [--japanese] [--fresh-prefix]
 #                   [--capture-audio] [--capture-stderr] -- program.exe [arguments...]
+# --fresh-prefix runs the program on a copy of the shared prefix made for
+# this session alone (as a machine that never had Oruna on it), removed
+# with the session.
 # --capture-audio writes what reaches the ALSA default device into a raw
 # file named by $ORUNA_SESSION_AUDIO.
 # --capture-stderr sends the Unix standard error of the program and of every
@@ -20,6 +23,7 @@ display=yes
 japanese=no
 audio=no
 capture=no
+fresh=no
 while [ $# -gt 0 ]; do
   case $1 in
     --screen) screen=$2; shift 2 ;;
@@ -27,6 +31,7 @@ while [ $# -gt 0 ]; do
     --japanese) japanese=yes; shift ;;
     --capture-audio) audio=yes; shift ;;
     --capture-stderr) capture=yes; shift ;;
+    --fresh-prefix) fresh=yes; shift ;;
     --) shift; break ;;
     *) echo "wine_session.sh: unknown option $1" >&2; exit 2 ;;
   esac
@@ -35,6 +40,10 @@ done
 
 export WINEPREFIX=$ORUNA_WINE_DIR/prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 session=$(mktemp -d "${TMPDIR:-/tmp}/oruna-wine.XXXXXX")
+if [ "$fresh" = yes ]; then
+  cp -a --reflink=auto "$WINEPREFIX" "$session/prefix" || { rm -rf "$session"; exit 1; }
+  export WINEPREFIX=$session/prefix
+fi
 xvfb_pid=
 cleanup() {
   wineserver -k >/dev/null 2>&1

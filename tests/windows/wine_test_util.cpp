@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "wide_text_win32.h"
 
@@ -138,6 +139,8 @@ int RunUnixProgram(const std::string& command_line, milliseconds timeout) {
   return status.empty() ? -1 : std::atoi(status.c_str());
 }
 
+bool PressKey(const std::string& key) { return RunUnixProgram("/usr/bin/xdotool key " + key) == 0; }
+
 bool WriteBytes(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -183,6 +186,79 @@ std::string WindowsPathOfUnix(const std::string& unix_path) {
 std::string MediaFile(const std::string& name) {
   const char* wine_dir = std::getenv("ORUNA_WINE_DIR");
   return WindowsPathOfUnix(std::string(wine_dir != nullptr ? wine_dir : "/nonexistent") + "/media/" + name);
+}
+
+}  // namespace oruna::test
+
+namespace oruna::test {
+
+std::string SessionStderrPath() {
+  const char* path = std::getenv("ORUNA_SESSION_STDERR");
+  return path != nullptr ? WindowsPathOfUnix(path) : std::string();
+}
+
+namespace {
+const wchar_t kWineDebugKey[] = L"Software\\Wine\\Debug";
+const wchar_t kRelayInclude[] = L"RelayInclude";
+}  // namespace
+
+RelayInclude::RelayInclude(const std::string& functions) {
+  wchar_t old[4096];
+  DWORD size = sizeof old;
+  if (RegGetValueW(HKEY_CURRENT_USER, kWineDebugKey, kRelayInclude, RRF_RT_REG_SZ, nullptr, old, &size) ==
+      ERROR_SUCCESS)
+    previous_ = old;
+  const std::wstring value = WideFromUtf8(functions);
+  RegSetKeyValueW(HKEY_CURRENT_USER, kWineDebugKey, kRelayInclude, REG_SZ, value.c_str(),
+                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+RelayInclude::~RelayInclude() {
+  if (previous_) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kWineDebugKey, kRelayInclude, REG_SZ, previous_->c_str(),
+                    static_cast<DWORD>((previous_->size() + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kWineDebugKey, kRelayInclude);
+  }
+}
+
+std::vector<std::string> RelayCalls(const std::string& trace, const std::string& function) {
+  // "0104:Call user32.AllowSetForegroundWindow(00000120) ret=14000a1b2"
+  const std::string call = ":Call " + function + "(";
+  std::vector<std::string> arguments;
+  for (size_t at = trace.find(call); at != std::string::npos; at = trace.find(call, at + 1)) {
+    const size_t begin = at + call.size();
+    const size_t end = trace.find(')', begin);
+    if (end == std::string::npos) break;
+    arguments.push_back(trace.substr(begin, end - begin));
+  }
+  return arguments;
+}
+
+bool SendDisplayState(HWND window, DWORD state) {
+  // GUID_CONSOLE_DISPLAY_STATE
+  constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(window, &process_id);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process_id);
+  if (process == nullptr) return false;
+  // POWERBROADCAST_SETTING with its one DWORD of data.
+  unsigned char setting[sizeof(GUID) + 2 * sizeof(DWORD)] = {};
+  const DWORD length = sizeof state;
+  memcpy(setting, &kConsoleDisplayState, sizeof(GUID));
+  memcpy(setting + sizeof(GUID), &length, sizeof length);
+  memcpy(setting + sizeof(GUID) + sizeof length, &state, sizeof state);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof setting, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool sent = false;
+  if (remote != nullptr && WriteProcessMemory(process, remote, setting, sizeof setting, nullptr)) {
+    DWORD_PTR result = 0;
+    sent = SendMessageTimeoutW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote),
+                               SMTO_ABORTIFHUNG, 5000, &result) != 0;
+  }
+  // Left allocated: the renderer ends with the test anyway, and a setting
+  // freed under a message still queued would be read after its end.
+  CloseHandle(process);
+  return sent;
 }
 
 }  // namespace oruna::test

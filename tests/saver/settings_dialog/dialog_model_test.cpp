@@ -232,6 +232,29 @@ TEST(DialogLayout, PlacedCentredWithAThirdOfTheFreeHeightAbove) {
   EXPECT_EQ(big.top, -15);
 }
 
+TEST(DialogLayout, AnOwnedDialogIsCentredOverItsOwnerInsideTheOwnersMonitor) {
+  const ScreenBox work{0, 0, 1920, 1040};  // a 1920 x 1080 monitor above its taskbar
+  // Room all around: the centres coincide.
+  DialogPlacement place = PlaceOverOwner({700, 300, 1100, 700}, work, 500, 280);
+  EXPECT_EQ(place.left, 650);
+  EXPECT_EQ(place.top, 360);
+  // An owner near an edge: the dialog moves in just enough.
+  place = PlaceOverOwner({-100, 900, 200, 1100}, work, 500, 280);
+  EXPECT_EQ(place.left, 0);
+  EXPECT_EQ(place.top, 760);
+  // On a monitor left of and above the primary one (negative coordinates).
+  place = PlaceOverOwner({-1500, -800, -1000, -500}, {-1920, -1080, 0, -40}, 500, 280);
+  EXPECT_EQ(place.left, -1500);
+  EXPECT_EQ(place.top, -790);
+  // Larger than the work area: its top-left corner stays inside.
+  place = PlaceOverOwner({100, 100, 300, 300}, {0, 0, 400, 200}, 500, 280);
+  EXPECT_EQ(place.left, 0);
+  EXPECT_EQ(place.top, 0);
+  // Far coordinates do not overflow.
+  place = PlaceOverOwner({2147483000, 0, 2147483600, 100}, {2147482000, 0, 2147483640, 1000}, 500, 280);
+  EXPECT_EQ(place.left, 2147483050);
+}
+
 TEST(DialogLayout, BackgroundIsDarkAtTheEdgesAndPaleInTheMiddle) {
   EXPECT_EQ(BackgroundShade(0, 246), 0);
   EXPECT_EQ(BackgroundShade(246, 246), 0);

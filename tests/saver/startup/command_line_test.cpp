@@ -54,5 +54,12 @@ TEST(CommandLine, PreviewParentHandleIsTheNumberFromTheFourthCharacter) {
   for (const auto& c : cases) EXPECT_EQ(PreviewParentHandle(c.text), c.handle) << '"' << c.text << '"';
 }
 
+TEST(CommandLine, SettingsOwnerIsTheNumberAfterTheColon) {
+  EXPECT_EQ(SettingsOwnerHandle("/c:5000"), 5000);
+  EXPECT_EQ(SettingsOwnerHandle("/c:-2147483000"), -2147483000LL);
+  EXPECT_EQ(SettingsOwnerHandle("/c"), 0);
+  EXPECT_EQ(SettingsOwnerHandle("/c:"), 0);
+}
+
 }  // namespace
 }  // namespace oruna
