@@ -64,6 +64,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 timeout=10
 [ "$parallel" = parallel ] && timeout=60
 
+# Memory per input: each parser bounds what an input may cost, and a run
+# that needs more than this (resident, or in one allocation) is a finding.
+memory_mb=${ORUNA_FUZZ_MEMORY_MB:-256}
+
 # Runs one target; its final statistics and any finding end its output.
 run_target() {
   local bin=$1 name corpus seeds
@@ -72,7 +76,7 @@ run_target() {
   mkdir -p "$corpus" "$seeds"
   if declare -F "seed_$name" > /dev/null && [ -z "$(ls -A "$seeds")" ]; then "seed_$name" "$seeds"; fi
   echo "== $name for ${seconds}s"
-  "$bin" -max_total_time="$seconds" -runs="$((runs > 0 ? runs : -1))" -rss_limit_mb=2048 -timeout="$timeout" \
+  "$bin" -max_total_time="$seconds" -runs="$((runs > 0 ? runs : -1))" -rss_limit_mb="$memory_mb" -malloc_limit_mb="$memory_mb" -timeout="$timeout" \
     -print_final_stats=1 -artifact_prefix="$dir/artifacts/$name-" "$corpus" "$seeds" 2>&1
 }
 
@@ -82,7 +86,7 @@ pids=()
 for bin in "$dir"/bin/fuzz_*; do
   [ -x "$bin" ] || continue
   if [ "$parallel" = parallel ]; then
-    nice -n 19 bash -c "$(declare -f); $(declare -p dir seconds runs timeout); run_target '$bin'" \
+    nice -n 19 bash -c "$(declare -f); $(declare -p dir seconds runs timeout memory_mb); run_target '$bin'" \
       > "$dir/fuzz-$(basename "$bin").log" 2>&1 &
     pids+=($!)
   else

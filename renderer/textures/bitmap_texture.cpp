@@ -9,17 +9,14 @@ namespace oruna {
 void UploadMipmapChain(const RgbImage& image) {
   GLint max_side = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
-  const std::vector<RgbPixels> chain = BuildMipmapChain(image.data, image.width, image.height, max_side);
   // The levels are packed to 3 * width bytes a row; GL's default unpack
   // alignment of 4 would skew every level whose width is not a multiple of 4.
   GLint alignment = 4;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  for (size_t level = 0; level < chain.size(); ++level) {
-    const RgbPixels& l = chain[level];
-    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 3, l.width, l.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 l.data.data());
-  }
+  ForEachMipmapLevel(image.data, image.width, image.height, max_side, [](int level, const RgbPixels& l) {
+    glTexImage2D(GL_TEXTURE_2D, level, 3, l.width, l.height, 0, GL_RGB, GL_UNSIGNED_BYTE, l.data.data());
+  });
   glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 

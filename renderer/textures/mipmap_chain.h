@@ -2,6 +2,7 @@
 // power-of-two sides, then halved level by level down to 1 x 1.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace oruna {
@@ -26,9 +27,11 @@ int MipmapSide(int side, int max_side);
 // independently, so a side that keeps its size keeps its pixels exactly.
 RgbPixels ResampleRgb(const uint8_t* src, int width, int height, int new_width, int new_height);
 
-// Every level of the chain for a width x height image: level 0 at
-// MipmapSide of each side, then each level half the one before (a side
-// stays 1 once it is 1), ending with 1 x 1.
-std::vector<RgbPixels> BuildMipmapChain(const uint8_t* src, int width, int height, int max_side);
+// Every level of the chain for a width x height image, handed to `visit` in
+// order: level 0 at MipmapSide of each side, then each level half the one
+// before (a side stays 1 once it is 1), ending with 1 x 1. Only the level
+// being visited and the one made from it are held at a time.
+void ForEachMipmapLevel(const uint8_t* src, int width, int height, int max_side,
+                        const std::function<void(int level, const RgbPixels& pixels)>& visit);
 
 }  // namespace oruna

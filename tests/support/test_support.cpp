@@ -178,4 +178,27 @@ bool FileExists(const std::string& path) { return std::filesystem::exists(path);
 
 std::string BinaryDir() { return ORUNA_BINARY_DIR; }
 
+std::optional<long> PeakResidentKiBOfChild(const std::function<void()>& work) {
+  int report[2];
+  if (pipe(report) != 0) return std::nullopt;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(report[0]);
+    work();
+    long peak = -1;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("VmHWM:", 0) == 0) peak = std::strtol(line.c_str() + 6, nullptr, 10);
+    const ssize_t written = write(report[1], &peak, sizeof peak);
+    _exit(written == sizeof peak ? 0 : 1);
+  }
+  close(report[1]);
+  long peak = -1;
+  const ssize_t got = pid > 0 ? read(report[0], &peak, sizeof peak) : 0;
+  close(report[0]);
+  if (pid > 0) waitpid(pid, nullptr, 0);
+  if (got != sizeof peak || peak < 0) return std::nullopt;
+  return peak;
+}
+
 }  // namespace oruna::test
