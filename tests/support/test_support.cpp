@@ -1,7 +1,9 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -199,6 +201,23 @@ std::optional<long> PeakResidentKiBOfChild(const std::function<void()>& work) {
   if (pid > 0) waitpid(pid, nullptr, 0);
   if (got != sizeof peak || peak < 0) return std::nullopt;
   return peak;
+}
+
+std::optional<OtherUser> OrdinaryUserForRoot() {
+  if (geteuid() != 0) return std::nullopt;
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr || nobody->pw_uid == 0) return std::nullopt;
+  return OtherUser{nobody->pw_uid, nobody->pw_gid};
+}
+
+bool RunInChildAs(const OtherUser& user, const std::function<bool()>& work) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const bool became = setgroups(0, nullptr) == 0 && setgid(user.gid) == 0 && setuid(user.uid) == 0;
+    _exit(became && work() ? 0 : 1);
+  }
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace oruna::test

@@ -115,6 +115,20 @@ bool FileExists(const std::string& path);
 // beyond what the child inherits at the fork.
 std::optional<long> PeakResidentKiBOfChild(const std::function<void()>& work);
 
+// Someone other than the test: when the tests run as root, the ordinary
+// user "nobody", whom a forked child can become; nullopt otherwise (the test
+// then acts as itself).
+struct OtherUser {
+  uid_t uid;
+  gid_t gid;
+};
+std::optional<OtherUser> OrdinaryUserForRoot();
+
+// Runs `work` in a forked child that has become `user` (its user and group,
+// no other groups) and returns what `work` returned; false when the child
+// could not become that user.
+bool RunInChildAs(const OtherUser& user, const std::function<bool()>& work);
+
 // Folder of the built programs (Oruna.dll, Oruna.scr, test tools).
 std::string BinaryDir();
 
