@@ -53,16 +53,16 @@ bitmap "$work/files/1bit-2880x2880.bmp" 2880 2880 1 0 "$work/bits"
 
 # Runs the renderer on the folder and prints its peak memory in MiB.
 peak_of_run() {
-  "$renderer" 2>/dev/null &
+  "$renderer" > /dev/null 2>&1 &
   local pid=$! shown=0 peak
   for _ in $(seq 600); do
     kill -0 "$pid" 2>/dev/null || break
     # The reader's box, when it refuses the file, answered at once (SDL
-    # shows it from a process of its own: looked up by title alone).
-    for box in $(xdotool search --onlyvisible --name '^Error$' 2>/dev/null); do
+    # shows it from a process of its own, and xdotool's search misses it).
+    for box in $(xwininfo -root -children 2>/dev/null | awk '/ "Error": / {print $1}'); do
       xdotool windowfocus "$box" key Return 2>/dev/null || true
     done
-    if xdotool search --onlyvisible --pid "$pid" --name '^Oruna_VC$' > /dev/null 2>&1; then
+    if xdotool search --onlyvisible --name '^Oruna_VC$' > /dev/null 2>&1; then
       shown=$((shown + 1))
       [ "$shown" -ge 10 ] && break  # two seconds of frames
     fi

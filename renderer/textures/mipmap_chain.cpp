@@ -60,12 +60,14 @@ RgbPixels ResampleRgb(const uint8_t* src, int width, int height, int new_width, 
   return out;
 }
 
-void ForEachMipmapLevel(const uint8_t* src, int width, int height, int max_side,
-                        const std::function<void(int level, const RgbPixels& pixels)>& visit) {
-  RgbPixels level = ResampleRgb(src, width, height, MipmapSide(width, max_side), MipmapSide(height, max_side));
+RgbPixels MipmapLevelZero(const uint8_t* src, int width, int height, int max_side) {
+  return ResampleRgb(src, width, height, MipmapSide(width, max_side), MipmapSide(height, max_side));
+}
+
+void ForEachMipmapLevel(RgbPixels level, const std::function<void(int level, const RgbPixels& pixels)>& visit) {
   for (int index = 0;; ++index) {
     visit(index, level);
-    if (level.width == 1 && level.height == 1) return;
+    if (level.width <= 1 && level.height <= 1) return;
     level = ResampleRgb(level.data.data(), level.width, level.height, std::max(1, level.width / 2),
                         std::max(1, level.height / 2));
   }

@@ -24,8 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Touch the corners so a wrong size would show up under ASan.
   const size_t bytes = size_t{3} * static_cast<size_t>(image->width) * static_cast<size_t>(image->height);
   volatile uint8_t sink = image->data[0] ^ image->data[bytes - 1];
-  oruna::ForEachMipmapLevel(image->data, image->width, image->height, kLargestTextureSide,
-                            [&](int, const oruna::RgbPixels& level) { sink = sink ^ level.data.back(); });
+  oruna::ForEachMipmapLevel(
+      oruna::MipmapLevelZero(image->data, image->width, image->height, kLargestTextureSide),
+      [&](int, const oruna::RgbPixels& level) { sink = sink ^ level.data.back(); });
   (void)sink;
   return 0;
 }
