@@ -6,6 +6,8 @@
 # "parallel" all targets run at once (each at the lowest priority), their
 # output in <build dir>/fuzz-<target>.log, else one after another.
 # Corpora grow in <build dir>/corpus/<target>; crashes land in <build dir>/artifacts.
+# ORUNA_FUZZ_TARGETS="fuzz_bitmap fuzz_ini" runs only those targets;
+# ORUNA_FUZZ_MEMORY_MB (default 256) is the memory an input may cost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -15,7 +17,8 @@ parallel=${4:-}
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DORUNA_FUZZ=ON > "$dir.configure.log" 2>&1 ||
   { cat "$dir.configure.log"; exit 1; }
-cmake --build "$dir" --target fuzzers -j"$(nproc)"
+targets=${ORUNA_FUZZ_TARGETS:-}
+cmake --build "$dir" --target ${targets:-fuzzers} -j"$(nproc)"
 
 # Seeds: the bitmap tests write every file they generate when asked to, so
 # the bitmap fuzzer starts from valid files of each layout. Uses a normal
@@ -85,6 +88,7 @@ mkdir -p "$dir/artifacts"
 pids=()
 for bin in "$dir"/bin/fuzz_*; do
   [ -x "$bin" ] || continue
+  [ -z "$targets" ] || [[ " $targets " == *" $(basename "$bin") "* ]] || continue
   if [ "$parallel" = parallel ]; then
     nice -n 19 bash -c "$(declare -f); $(declare -p dir seconds runs timeout memory_mb); run_target '$bin'" \
       > "$dir/fuzz-$(basename "$bin").log" 2>&1 &
