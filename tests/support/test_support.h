@@ -119,8 +119,8 @@ std::optional<long> PeakResidentKiBOfChild(const std::function<void()>& work);
 // user "nobody", whom a forked child can become; nullopt otherwise (the test
 // then acts as itself).
 struct OtherUser {
-  uid_t uid;
-  gid_t gid;
+  uint32_t uid;
+  uint32_t gid;
 };
 std::optional<OtherUser> OrdinaryUserForRoot();
 
