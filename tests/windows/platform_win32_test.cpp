@@ -17,6 +17,7 @@
 #include "command_line_win32.h"
 #include "error_message.h"
 #include "file_replace.h"
+#include "ini_encoding.h"
 #include "ini_number.h"
 #include "program_start.h"
 #include "settings_file.h"
@@ -121,6 +122,38 @@ TEST_F(CodePage932, AFileWrittenByThePrivateProfileFunctionsIsLoaded) {
   EXPECT_EQ(BGM_Kind, 0);
   EXPECT_EQ(BGM_File, "");
   EXPECT_EQ(BGM_Dir, "C:\\program");
+}
+
+// Files as Windows editors save them: read as the system's own functions
+// read them, and a save that the system's functions then read back, in the
+// file's own encoding.
+TEST_F(CodePage932, EveryEncodingAnEditorSavesIsReadAndSavedAsTheSystemReadsIt) {
+  TempDir dir;
+  const std::string ini = dir.path() + "\\Oruna.ini";
+  const std::string text = "[Section]\r\n" + kKind + "= 2\r\n" + kFile + "=C:\\" + kMusicFolder + "\\a.mp3\r\n";
+  const std::string cr_only = "[Section]\r" + kKindCp932 + "= 2\r" + kFileCp932 + "=C:\\" + kMusicFolderCp932 + "\\a.mp3\r";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* mark;
+  };
+  for (const Case& c : {Case{"UTF-16LE", *EncodeIniFile({IniEncoding::Utf16Le, text}), "\xFF\xFE"},
+                        Case{"UTF-16BE", *EncodeIniFile({IniEncoding::Utf16Be, text}), "\xFE\xFF"},
+                        Case{"UTF-8 mark", "\xEF\xBB\xBF" + text, "\xEF\xBB\xBF"},
+                        Case{"CR only", cr_only, ""}}) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteBytes(ini, c.bytes));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, AnsiFromUtf8(ini).c_str());  // flush the system's cache
+    EXPECT_EQ(PrivateProfileRead("Section", kKindCp932, ini), "2");
+    EXPECT_EQ(AnsiFromUtf8(INI_Read("Section", kKind, ini)), PrivateProfileRead("Section", kKindCp932, ini));
+    EXPECT_EQ(AnsiFromUtf8(INI_Read("Section", kFile, ini)), PrivateProfileRead("Section", kFileCp932, ini));
+    ASSERT_TRUE(INI_WriteKeys("Section", {{kKind, " 1"}, {kTrack, " 3"}}, ini).ok);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, AnsiFromUtf8(ini).c_str());
+    EXPECT_EQ(PrivateProfileRead("Section", kKindCp932, ini), "1");
+    EXPECT_EQ(PrivateProfileRead("Section", kTrackCp932, ini), "3");
+    EXPECT_EQ(PrivateProfileRead("Section", kFileCp932, ini), "C:\\" + kMusicFolderCp932 + "\\a.mp3");
+    EXPECT_EQ(ReadBytes(ini).substr(0, std::string(c.mark).size()), c.mark);
+  }
 }
 
 TEST(WindowsSettings, ValuesAreCutToTheLongestAnsiPath) {
