@@ -55,6 +55,8 @@ class Win32SaverPlatform final : public SaverPlatform {
 
   [[noreturn]] void EndProgram() override { ExitProcess(0); }
 
+  std::string TextureFilePath(int index) override { return oruna::TextureFilePath(index); }
+
   bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
     return ReplaceFileContents(path, bytes);
   }

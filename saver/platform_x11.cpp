@@ -93,6 +93,8 @@ class X11SaverPlatform final : public SaverPlatform {
     _exit(0);
   }
 
+  std::string TextureFilePath(int index) override { return oruna::TextureFilePath(index); }
+
   bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
     return ReplaceFileContents(path, bytes);
   }

@@ -57,6 +57,11 @@ class SaverPlatform {
   // Ends the process at once; no further handler runs. The fake records it.
   virtual void EndProgram() = 0;
 
+  // Where texture `index` (1..4) is written: a file in the exchange folder,
+  // which is checked first; empty when that folder cannot be trusted (it is
+  // someone else's, a link, or open to other writers).
+  virtual std::string TextureFilePath(int index) = 0;
+
   // Replaces the file at `path` with `bytes`; false when it could not.
   virtual bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
 

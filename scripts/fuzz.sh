@@ -6,6 +6,8 @@
 # "parallel" all targets run at once (each at the lowest priority), their
 # output in <build dir>/fuzz-<target>.log, else one after another.
 # Corpora grow in <build dir>/corpus/<target>; crashes land in <build dir>/artifacts.
+# ORUNA_FUZZ_TARGETS="fuzz_bitmap fuzz_ini" runs only those targets;
+# ORUNA_FUZZ_MEMORY_MB (default 256) is the memory an input may cost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -15,7 +17,8 @@ parallel=${4:-}
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DORUNA_FUZZ=ON > "$dir.configure.log" 2>&1 ||
   { cat "$dir.configure.log"; exit 1; }
-cmake --build "$dir" --target fuzzers -j"$(nproc)"
+targets=${ORUNA_FUZZ_TARGETS:-}
+cmake --build "$dir" --target ${targets:-fuzzers} -j"$(nproc)"
 
 # Seeds: the bitmap tests write every file they generate when asked to, so
 # the bitmap fuzzer starts from valid files of each layout. Uses a normal
@@ -64,6 +67,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
 timeout=10
 [ "$parallel" = parallel ] && timeout=60
 
+# Memory per input: each parser bounds what an input may cost, and a run
+# that needs more than this (resident, or in one allocation) is a finding.
+memory_mb=${ORUNA_FUZZ_MEMORY_MB:-256}
+
 # Runs one target; its final statistics and any finding end its output.
 run_target() {
   local bin=$1 name corpus seeds
@@ -72,7 +79,7 @@ run_target() {
   mkdir -p "$corpus" "$seeds"
   if declare -F "seed_$name" > /dev/null && [ -z "$(ls -A "$seeds")" ]; then "seed_$name" "$seeds"; fi
   echo "== $name for ${seconds}s"
-  "$bin" -max_total_time="$seconds" -runs="$((runs > 0 ? runs : -1))" -rss_limit_mb=2048 -timeout="$timeout" \
+  "$bin" -max_total_time="$seconds" -runs="$((runs > 0 ? runs : -1))" -rss_limit_mb="$memory_mb" -malloc_limit_mb="$memory_mb" -timeout="$timeout" \
     -print_final_stats=1 -artifact_prefix="$dir/artifacts/$name-" "$corpus" "$seeds" 2>&1
 }
 
@@ -81,8 +88,9 @@ mkdir -p "$dir/artifacts"
 pids=()
 for bin in "$dir"/bin/fuzz_*; do
   [ -x "$bin" ] || continue
+  [ -z "$targets" ] || [[ " $targets " == *" $(basename "$bin") "* ]] || continue
   if [ "$parallel" = parallel ]; then
-    nice -n 19 bash -c "$(declare -f); $(declare -p dir seconds runs timeout); run_target '$bin'" \
+    nice -n 19 bash -c "$(declare -f); $(declare -p dir seconds runs timeout memory_mb); run_target '$bin'" \
       > "$dir/fuzz-$(basename "$bin").log" 2>&1 &
     pids+=($!)
   else

@@ -13,13 +13,24 @@
 namespace oruna {
 namespace {
 
-// Largest output pixel buffer we attempt. Texture images are far smaller; a
-// header asking for more is corrupt or hostile. The fuzz build lowers it:
-// sanitizers make every huge allocation slow.
-#ifndef ORUNA_BITMAP_MAX_PIXEL_BYTES
-#define ORUNA_BITMAP_MAX_PIXEL_BYTES (uint64_t{256} << 20)
-#endif
-constexpr uint64_t kMaxPixelBytes = ORUNA_BITMAP_MAX_PIXEL_BYTES;
+// What a header may declare. A texture is at most GL_MAX_TEXTURE_SIZE on a
+// side, 32768 on the largest GPUs and 16384 or less on most; the upload
+// scales a longer side down. A side beyond twice that largest texture side
+// would throw away three source pixels of every four, so no texture file
+// means it, and a header declaring one is corrupt or hostile.
+constexpr int64_t kMaxSide = 65536;
+// The decoded image, 3 bytes a pixel: 256 MiB holds any picture such a side
+// allows in practice (9,000 x 9,000, or a 65,536 x 1,365 strip).
+constexpr uint64_t kMaxPixelBytes = uint64_t{256} << 20;
+// A run-length stream is tiny beside the image it declares, so the file's
+// length alone does not bound its cost. Its best case paints 255 pixels per
+// two bytes; a larger declared image would be mostly the black of skipped
+// pixels. Run-length bitmaps are 4- and 8-bit palette pictures of a few
+// thousand pixels a side at most: 4096 x 4096 pixels leave every such file
+// readable while a one-megabyte file cannot make the renderer hold more than
+// 48 MiB of pixels and its mipmaps.
+constexpr uint64_t kRunLengthPixelsPerTwoBytes = 255;
+constexpr uint64_t kMaxRunLengthPixels = uint64_t{4096} * 4096;
 
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
@@ -199,14 +210,28 @@ uint64_t Stride(const Layout& l) {
   return (static_cast<uint64_t>(l.width) * l.bits + 31) / 32 * 4;
 }
 
-// The pixel data must lie inside the file: all rows of an uncompressed image,
-// at least one escape of a run-length one. Checked before the output buffer
-// is allocated, so a short file never costs a large allocation.
+uint64_t PixelCount(const Layout& l) { return static_cast<uint64_t>(l.width) * AbsHeight(l); }
+
+// Declared sizes no texture file means: refused before anything is allocated.
+Failure CheckDeclaredSize(const Layout& l) {
+  if (l.width > kMaxSide || static_cast<int64_t>(AbsHeight(l)) > kMaxSide) return Failure::kOutOfMemory;
+  if (OutputBytes(l) > kMaxPixelBytes) return Failure::kOutOfMemory;
+  if (IsRunLength(l) && PixelCount(l) > kMaxRunLengthPixels) return Failure::kOutOfMemory;
+  return Failure::kNone;
+}
+
+// The pixel data must lie inside the file: all rows of an uncompressed image;
+// for a run-length one, enough of a stream to paint every pixel with the
+// longest runs. Checked before the output buffer is allocated, so a short
+// file never costs a large allocation.
 Failure CheckPixelData(std::span<const uint8_t> file, const Layout& l) {
   if (l.pixel_offset > file.size()) return Failure::kConversion;
   const uint64_t available = file.size() - l.pixel_offset;
-  const uint64_t needed = IsRunLength(l) ? 2 : Stride(l) * AbsHeight(l);
-  return available < needed ? Failure::kConversion : Failure::kNone;
+  if (IsRunLength(l)) {
+    if (available < 2 || PixelCount(l) > available / 2 * kRunLengthPixelsPerTwoBytes) return Failure::kConversion;
+    return Failure::kNone;
+  }
+  return available < Stride(l) * AbsHeight(l) ? Failure::kConversion : Failure::kNone;
 }
 
 // Uncompressed rows, each padded to 4 bytes. Top-down files are turned so the
@@ -267,8 +292,8 @@ Failure Decode(std::span<const uint8_t> file, RgbImagePtr& result) {
   Failure failure = ParseHeaders(file, layout);
   if (failure == Failure::kNone) failure = CheckFormat(layout);
   if (failure != Failure::kNone) return failure;
-  if (OutputBytes(layout) > kMaxPixelBytes) return Failure::kOutOfMemory;
-  failure = CheckPixelData(file, layout);
+  failure = CheckDeclaredSize(layout);
+  if (failure == Failure::kNone) failure = CheckPixelData(file, layout);
   if (failure != Failure::kNone) return failure;
 
   const bool rle = IsRunLength(layout);

@@ -1,26 +1,37 @@
 #include "bitmap_texture.h"
 
+#include <utility>
+
 #include "bitmap_reader.h"
 #include "mipmap_chain.h"
 #include "texture_files.h"
 
 namespace oruna {
 
-void UploadMipmapChain(const RgbImage& image) {
+namespace {
+
+GLint LargestTextureSide() {
   GLint max_side = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
-  const std::vector<RgbPixels> chain = BuildMipmapChain(image.data, image.width, image.height, max_side);
+  return max_side;
+}
+
+void UploadLevels(RgbPixels level0) {
   // The levels are packed to 3 * width bytes a row; GL's default unpack
   // alignment of 4 would skew every level whose width is not a multiple of 4.
   GLint alignment = 4;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  for (size_t level = 0; level < chain.size(); ++level) {
-    const RgbPixels& l = chain[level];
-    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 3, l.width, l.height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 l.data.data());
-  }
+  ForEachMipmapLevel(std::move(level0), [](int level, const RgbPixels& l) {
+    glTexImage2D(GL_TEXTURE_2D, level, 3, l.width, l.height, 0, GL_RGB, GL_UNSIGNED_BYTE, l.data.data());
+  });
   glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+}  // namespace
+
+void UploadMipmapChain(const RgbImage& image) {
+  UploadLevels(MipmapLevelZero(image.data, image.width, image.height, LargestTextureSide()));
 }
 
 bool LoadBitmapTexture(const std::string& path, GLuint& texture) {
@@ -30,7 +41,12 @@ bool LoadBitmapTexture(const std::string& path, GLuint& texture) {
   glBindTexture(GL_TEXTURE_2D, texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-  if (image->width > 0 && image->height > 0) UploadMipmapChain(*image);
+  if (image->width <= 0 || image->height <= 0) return true;
+  // The decoded image is released once level 0 is made from it, before the
+  // GL takes its own copies of the levels: the three are never held at once.
+  RgbPixels level0 = MipmapLevelZero(image->data, image->width, image->height, LargestTextureSide());
+  image.reset();
+  UploadLevels(std::move(level0));
   return true;
 }
 

@@ -1,5 +1,7 @@
-// POSIX file mapping: open, fstat and a read-only private mmap of the whole
-// regular file. The descriptor is closed at once; the mapping keeps the data.
+// POSIX file mapping: open without following a link and without blocking,
+// fstat, and a read-only private mmap of the whole file when it is a regular
+// file of the effective user's. The descriptor is closed at once; the
+// mapping keeps the data.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -10,11 +12,14 @@
 namespace oruna {
 
 MappedFile::MappedFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO would otherwise hold the open until someone writes.
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
+  opened_ = true;
   struct stat st;
-  // An empty file has nothing to map; a directory or device is no bitmap.
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+  // An empty file has nothing to map; a directory, device or FIFO is no
+  // bitmap, nor is a file someone else put there.
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_size > 0) {
     const size_t size = static_cast<size_t>(st.st_size);
     void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (view != MAP_FAILED) {

@@ -1,18 +1,32 @@
-// Windows file mapping: CreateFileA for reading (shared for reading), a
-// read-only mapping object and a read view of the whole file.
+// Windows file mapping: CreateFileA for reading (shared for reading) of the
+// file itself, never of what a reparse point in its place leads to; then,
+// for a disk file of the user's that is no reparse point, a read-only
+// mapping object and a read view of the whole file.
 #include <windows.h>
 
 #include "mapped_file.h"
+#include "user_owner_win32.h"
 
 namespace oruna {
+namespace {
+
+bool IsUsersPlainFile(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  return GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+         OwnedByUser(file);
+}
+
+}  // namespace
 
 MappedFile::MappedFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   handle_ = file;
+  opened_ = true;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) return;
+  if (!IsUsersPlainFile(file) || !GetFileSizeEx(file, &size) || size.QuadPart <= 0) return;
   // An empty file cannot be mapped; CreateFileMappingA fails for it.
   HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (mapping == nullptr) return;

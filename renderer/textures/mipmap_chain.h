@@ -2,6 +2,7 @@
 // power-of-two sides, then halved level by level down to 1 x 1.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace oruna {
@@ -26,9 +27,14 @@ int MipmapSide(int side, int max_side);
 // independently, so a side that keeps its size keeps its pixels exactly.
 RgbPixels ResampleRgb(const uint8_t* src, int width, int height, int new_width, int new_height);
 
-// Every level of the chain for a width x height image: level 0 at
-// MipmapSide of each side, then each level half the one before (a side
-// stays 1 once it is 1), ending with 1 x 1.
-std::vector<RgbPixels> BuildMipmapChain(const uint8_t* src, int width, int height, int max_side);
+// Level 0 of the chain for a width x height image: MipmapSide of each side.
+RgbPixels MipmapLevelZero(const uint8_t* src, int width, int height, int max_side);
+
+// Every level of the chain from `level` (level 0) on, handed to `visit` in
+// order: each level half the one before (a side stays 1 once it is 1),
+// ending with 1 x 1. Only the level being visited and the one made from it
+// are held at a time, and the source image is not needed at all, so the
+// caller may release it first.
+void ForEachMipmapLevel(RgbPixels level, const std::function<void(int level, const RgbPixels& pixels)>& visit);
 
 }  // namespace oruna

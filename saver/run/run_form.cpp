@@ -6,7 +6,7 @@
 #include "builtin_pictures.h"
 #include "command_line.h"
 #include "settings_values.h"
-#include "texture_files.h"
+#include "texture_files.h"  // kTextureCount
 
 namespace oruna {
 
@@ -24,13 +24,17 @@ void RunForm::Disable(Timer& timer) {
   timer.reset();
 }
 
-void RunForm::WriteTextures() {
+bool RunForm::WriteTextures() {
   // The renderer reads these as it starts, so all four are complete before it
-  // is started. A picture that cannot be written is skipped silently.
+  // is started. A picture that cannot be written is skipped silently; a
+  // folder that cannot be trusted gets none.
   for (int index = 1; index <= kTextureCount; ++index) {
+    const std::string path = platform_.TextureFilePath(index);
+    if (path.empty()) return false;
     const std::vector<uint8_t> file = EncodeBitmapFile(DecodePicture(static_cast<Picture>(index)));
-    if (!file.empty()) platform_.WriteFile(TextureFilePath(index), file);
+    if (!file.empty()) platform_.WriteFile(path, file);
   }
+  return true;
 }
 
 void RunForm::StartMusic() {
@@ -49,9 +53,15 @@ void RunForm::StartMusic() {
 }
 
 void RunForm::Form_Load() {
-  WriteTextures();
-  StartMusic();
-  platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName, [this] { RendererExited(); });
+  // A renderer started on a folder the saver refused would read whatever
+  // another user put there. Without it the run has nothing to show: no
+  // music either, and the watch ends the run at its first tick, as for a
+  // renderer that cannot be started.
+  if (WriteTextures()) {
+    StartMusic();
+    music_started_ = true;
+    platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName, [this] { RendererExited(); });
+  }
   Enable(timer3_, kRendererWatchIntervalMs, &RunForm::Timer3_Timer);
 }
 
@@ -103,7 +113,7 @@ void RunForm::Form_QueryUnload() {
     Disable(timer2_);
     music_.CDClose();
   }
-  if (BGM_Kind == 2) {
+  if (music_started_ && BGM_Kind == 2) {
     const std::string kind = MusicFileKind(BGM_File);
     if (kind == "WAV") {
       music_.WAVStop();

@@ -62,7 +62,8 @@ class RunForm {
   using Timer = std::optional<SaverPlatform::TimerId>;
   void Enable(Timer& timer, int interval_ms, void (RunForm::*tick)());
   void Disable(Timer& timer);
-  void WriteTextures();
+  // False, with nothing written, when the exchange folder is refused.
+  bool WriteTextures();
   void StartMusic();
 
   SaverPlatform& platform_;
@@ -72,6 +73,8 @@ class RunForm {
   // Set once the watch has seen the renderer's window: from then on its
   // absence means the renderer has ended.
   bool renderer_window_seen_ = false;
+  // False for a run that started no music (its texture folder was refused).
+  bool music_started_ = false;
   // Watch ticks spent waiting for the window, counted against the deadline.
   int start_wait_ms_ = 0;
 };

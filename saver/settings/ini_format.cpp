@@ -62,20 +62,33 @@ Line ClassifyLine(std::string_view text, size_t begin, size_t end) {
   return line;
 }
 
+// Where the line starting at `begin` ends, and where the next one starts. A
+// line ends at CR LF, LF or a CR alone, as the Windows profile functions read
+// files from editors of either kind.
+struct LineBreak {
+  size_t end;
+  size_t next;
+};
+
+LineBreak FindLineBreak(std::string_view text, size_t begin) {
+  const size_t at = text.find_first_of("\r\n", begin);
+  if (at == std::string_view::npos) return {text.size(), text.size()};
+  const bool crlf = text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n';
+  return {at, at + (crlf ? 2 : 1)};
+}
+
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
   // One allocation for the whole file rather than one per doubling.
   size_t count = 1;
-  for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) ++count;
+  for (size_t at = text.find_first_of("\r\n"); at != std::string_view::npos;
+       at = text.find_first_of("\r\n", at + 1))
+    ++count;
   lines.reserve(count);
-  size_t begin = 0;
-  while (begin < text.size()) {
-    size_t newline = text.find('\n', begin);
-    const size_t next = newline == std::string_view::npos ? text.size() : newline + 1;
-    size_t end = newline == std::string_view::npos ? text.size() : newline;
-    if (end > begin && text[end - 1] == '\r' && newline != std::string_view::npos) --end;
-    lines.push_back(ClassifyLine(text, begin, end));
-    begin = next;
+  for (size_t begin = 0; begin < text.size();) {
+    const LineBreak line_break = FindLineBreak(text, begin);
+    lines.push_back(ClassifyLine(text, begin, line_break.end));
+    begin = line_break.next;
   }
   return lines;
 }
@@ -149,9 +162,9 @@ std::optional<std::string> IniFindValue(std::string_view text, const IniNameMatc
 }
 
 std::string_view IniLineEnding(std::string_view text) {
-  const size_t newline = text.find('\n');
-  if (newline != std::string_view::npos && (newline == 0 || text[newline - 1] != '\r')) return "\n";
-  return "\r\n";
+  const LineBreak first = FindLineBreak(text, 0);
+  if (first.end == text.size()) return "\r\n";
+  return text.substr(first.end, first.next - first.end);
 }
 
 std::optional<std::string> IniSetValue(std::string_view text, const IniNameMatch& section,
@@ -179,7 +192,7 @@ std::optional<std::string> IniSetValue(std::string_view text, const IniNameMatch
     out.insert(lines[*place.section_tail].end, std::string(eol) + key_line);
     return out;
   }
-  if (!out.empty() && out.back() != '\n') out.append(eol);
+  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(eol);
   out.append("[").append(assignment.section).append("]").append(eol);
   out.append(key_line).append(eol);
   return out;

@@ -1,5 +1,6 @@
 // The Windows INI text format as pure functions over the bytes of a file:
-// "[section]" lines, "key=value" lines, anything else kept as it is.
+// "[section]" lines, "key=value" lines, anything else kept as it is. Lines
+// end at CR LF, LF or a CR alone.
 // Names are compared through a caller-given matcher, so that the file's
 // charset decides what "the same name" means.
 #pragma once
@@ -43,8 +44,8 @@ struct IniAssignment {
 std::optional<std::string> IniSetValue(std::string_view text, const IniNameMatch& section,
                                        const IniNameMatch& key, const IniAssignment& assignment);
 
-// The line ending of the file's first line; CRLF, as Windows writes it, for
-// a text without any line break.
+// The line ending of the file's first line (CR LF, LF or CR); CR LF, as
+// Windows writes it, for a text without any line break.
 std::string_view IniLineEnding(std::string_view text);
 
 }  // namespace oruna

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "code_page.h"
+#include "ini_encoding.h"
 #include "ini_format.h"
 #include "settings_file_internal.h"
 #include "settings_values.h"
@@ -32,35 +33,48 @@ IniNameMatch NameMatch(const std::string& name, const std::string& charset) {
 
 std::string IniReadIn(const std::string& section, const std::string& key, const std::string& file,
                       const std::string& charset, size_t reply_bytes) {
-  std::string text;
-  if (ReadTextFile(file, text) != FileRead::Ok) return "";
-  std::optional<std::string> value = IniFindValue(text, NameMatch(section, charset), NameMatch(key, charset));
+  std::string bytes;
+  if (ReadTextFile(file, bytes) != FileRead::Ok) return "";
+  const IniFileText decoded = DecodeIniFile(bytes);
+  const std::string text_charset = IniTextCharset(decoded.encoding, charset);
+  std::optional<std::string> value =
+      IniFindValue(decoded.text, NameMatch(section, text_charset), NameMatch(key, text_charset));
   if (!value || reply_bytes == 0) return "";
   // The reply is a NUL-terminated buffer: it ends at a NUL in the value and
   // holds at most reply_bytes - 1 bytes.
-  std::string bytes = value->substr(0, value->find('\0'));
-  if (bytes.size() > reply_bytes - 1) bytes.resize(reply_bytes - 1);
-  return FromCodePage(bytes, charset);
+  std::string value_bytes = value->substr(0, value->find('\0'));
+  if (value_bytes.size() > reply_bytes - 1) value_bytes.resize(reply_bytes - 1);
+  return FromCodePage(value_bytes, text_charset);
 }
 
 WriteOutcome IniWriteKeysIn(const std::string& section, const IniKeyValues& keys, const std::string& file,
                             const std::string& charset) {
-  std::string text;
+  std::string bytes;
   std::string reason;
-  const FileRead read = ReadTextFile(file, text, &reason);
+  const FileRead read = ReadTextFile(file, bytes, &reason);
   // Never replace a file whose contents are unknown.
   if (read == FileRead::Failed) return {false, reason};
-  const std::string section_bytes = ToCodePage(section, charset);
-  std::string updated = text;
+  // The file keeps its encoding: a new file, as the Windows functions make
+  // it, is in the code page.
+  const IniFileText decoded = DecodeIniFile(bytes);
+  const std::string text_charset = IniTextCharset(decoded.encoding, charset);
+  const std::string section_bytes = ToCodePage(section, text_charset);
+  std::string updated = decoded.text;
   for (const auto& [key, value] : keys) {
-    const std::string key_bytes = ToCodePage(key, charset);
-    const std::string value_bytes = ToCodePage(value, charset);
-    if (std::optional<std::string> next = IniSetValue(updated, NameMatch(section, charset), NameMatch(key, charset),
-                                                      IniAssignment{section_bytes, key_bytes, value_bytes}))
+    const std::string key_bytes = ToCodePage(key, text_charset);
+    const std::string value_bytes = ToCodePage(value, text_charset);
+    if (std::optional<std::string> next =
+            IniSetValue(updated, NameMatch(section, text_charset), NameMatch(key, text_charset),
+                        IniAssignment{section_bytes, key_bytes, value_bytes}))
       updated = std::move(*next);
   }
-  if (updated == text) return {};  // nothing changes (or nothing storable for a missing file)
-  return ReplaceTextFile(file, updated);
+  if (updated == decoded.text) return {};  // nothing changes (or nothing storable for a missing file)
+  // A file that would not come back byte for byte (UTF-16 with a broken
+  // character or an odd length), or a value its encoding cannot hold, is
+  // left exactly as it is rather than rewritten with other bytes.
+  const std::optional<std::string> encoded = EncodeIniFile({decoded.encoding, updated});
+  if (EncodeIniFile(decoded) != bytes || !encoded) return {false, UnstorableTextReason()};
+  return ReplaceTextFile(file, *encoded);
 }
 
 WriteOutcome IniWriteIn(const std::string& section, const std::string& key, const std::string& value,

@@ -55,6 +55,8 @@ std::string UserSettingsFile();
 // `reason` when one is given.
 enum class FileRead { Ok, Missing, Failed };
 FileRead ReadTextFile(const std::string& path, std::string& text, std::string* reason = nullptr);
+// The system's words for text that cannot be stored in a file's encoding.
+std::string UnstorableTextReason();
 // Replaces the file's contents at once (a crash or a failed write leaves the
 // old or the new file, never half of one).
 WriteOutcome ReplaceTextFile(const std::string& path, const std::string& text);

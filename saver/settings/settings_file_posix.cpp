@@ -43,13 +43,22 @@ std::string HomeFolder() {
   return "";
 }
 
-// A file can be written when it exists and is writable, or when it is
-// missing and its folder lets us create it.
-bool CanWrite(const std::string& file) {
-  struct stat info;
-  if (stat(file.c_str(), &info) == 0) return access(file.c_str(), W_OK) == 0;
+bool FolderTakesNewFiles(const std::string& file) {
   const std::string folder = PosixFolderOf(file);
   return access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// A save replaces the file: it writes a new file beside it and renames that
+// over it (beside the file a link names, when it is one). So the file can be
+// saved when its folder takes new files and, if it exists, it is writable
+// itself; a writable file in a folder we cannot write would fail every save.
+bool CanWrite(const std::string& file) {
+  struct stat info;
+  if (stat(file.c_str(), &info) != 0) return FolderTakesNewFiles(file);
+  char* resolved = realpath(file.c_str(), nullptr);
+  const std::string target = resolved != nullptr ? resolved : file;
+  std::free(resolved);
+  return access(target.c_str(), W_OK) == 0 && FolderTakesNewFiles(target);
 }
 
 // Creates the folder and its missing parents; new ones are private to the user.
@@ -159,6 +168,8 @@ FileRead ReadTextFile(const std::string& path, std::string& text, std::string* r
   text.clear();
   return fail(error);
 }
+
+std::string UnstorableTextReason() { return ErrorText(EILSEQ); }
 
 WriteOutcome ReplaceTextFile(const std::string& path, const std::string& text) {
   // Write through a link to the file it names, so the link stays a link.

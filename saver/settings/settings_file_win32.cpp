@@ -38,8 +38,21 @@ bool Exists(const std::string& path) {
   return GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A file can be written when it exists and opens for writing, or when it is
-// missing and a file can be created in its folder.
+// A new file can be made in the file's folder: a probe beside it, deleted as
+// it is closed.
+bool FolderTakesNewFiles(const std::string& file) {
+  const std::string probe = file + ".probe-" + std::to_string(GetCurrentProcessId());
+  HANDLE handle = CreateFileW(WideFromUtf8(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+}
+
+// A save replaces the file: it writes a new file beside it and moves that
+// over it. So the file can be saved when its folder takes new files and, if
+// it exists, it opens for writing itself; a writable file in a folder we
+// cannot write would fail every save.
 bool CanWrite(const std::string& file) {
   const DWORD attributes = GetFileAttributesW(WideFromUtf8(file).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -47,14 +60,8 @@ bool CanWrite(const std::string& file) {
     HANDLE handle = OpenExistingFile(file, GENERIC_WRITE);
     if (handle == INVALID_HANDLE_VALUE) return false;
     CloseHandle(handle);
-    return true;
   }
-  const std::string probe = file + ".probe-" + std::to_string(GetCurrentProcessId());
-  HANDLE handle = CreateFileW(WideFromUtf8(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(handle);
-  return true;
+  return FolderTakesNewFiles(file);
 }
 
 // Creates the folder and its missing parents.
@@ -166,6 +173,8 @@ FileRead ReadTextFile(const std::string& path, std::string& text, std::string* r
   if (reason != nullptr) *reason = ErrorText(error);
   return FileRead::Failed;
 }
+
+std::string UnstorableTextReason() { return ErrorText(ERROR_NO_UNICODE_TRANSLATION); }
 
 WriteOutcome ReplaceTextFile(const std::string& path, const std::string& text) {
   const std::wstring target = WideFromUtf8(path);

@@ -1,13 +1,16 @@
 // libFuzzer target: arbitrary bytes as a settings file. Reading must never
 // crash or hang; a write must be read back as written and leave every other
 // key as it was; a second identical write must change nothing; the number
-// rules and the CP932 conversion must take whatever the file holds.
+// rules and the CP932 conversion must take whatever the file holds; a file's
+// text, in whatever encoding its mark names, must be stored back and read
+// again unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "code_page.h"
+#include "ini_encoding.h"
 #include "ini_format.h"
 #include "ini_number.h"
 
@@ -41,6 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   (void)oruna::ToCodePage(text, "CP932");
   if (size < 64) (void)oruna::ParseIniNumber(text);
+
+  const oruna::IniFileText decoded = oruna::DecodeIniFile(text);
+  const std::optional<std::string> encoded = oruna::EncodeIniFile(decoded);
+  Check(encoded.has_value());
+  Check(oruna::DecodeIniFile(*encoded).text == decoded.text);
+  Check(oruna::DecodeIniFile(*encoded).encoding == decoded.encoding);
 
   const std::string value = "C:\\Music\\a b.mp3";
   const auto written = oruna::IniSetValue(text, IniBytesMatch("Section"), IniBytesMatch("Key"),

@@ -61,6 +61,10 @@ class FakeSaverPlatform final : public SaverPlatform {
     ended = true;
     timers_.clear();  // the process is gone: nothing ticks any more
   }
+  bool texture_dir_trusted = true;
+  std::string TextureFilePath(int index) override {
+    return texture_dir_trusted ? "/run/user/1000/p_orvi/Oruna" + std::to_string(index) + ".bmp" : "";
+  }
   bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
     log.push_back("write " + path);
     files[path] = bytes;

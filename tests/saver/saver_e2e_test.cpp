@@ -279,8 +279,9 @@ TEST_F(SaverEndToEnd, OtherSwitchesCreateTheDirectoryReadTheSettingsAndEnd) {
   EXPECT_TRUE(RendererStarts().empty());
 }
 
-// No usable texture folder and a settings file of garbage: nothing is shown,
-// the renderer is started anyway (without textures) and the run ends normally.
+// A runtime folder that is no folder and a settings file of garbage: the
+// textures go to the folder in the user's cache instead, and the run goes
+// on and ends normally.
 TEST_F(SaverEndToEnd, BadTextureFolderAndSettingsDoNotStopTheRun) {
   InstallRenderer(Renderer::StandIn);
   const std::string not_a_folder = temp_.path() + "/file";
@@ -291,7 +292,8 @@ TEST_F(SaverEndToEnd, BadTextureFolderAndSettingsDoNotStopTheRun) {
 
   auto saver = StartSaver("/s", {{"XDG_RUNTIME_DIR", not_a_folder}});
   ASSERT_TRUE(WaitForWindow("Oruna_VC"));
-  EXPECT_EQ(RendererStarts(), std::vector<std::string>{"0 0000"});
+  EXPECT_EQ(RendererStarts(), std::vector<std::string>{"0 1111"});
+  EXPECT_TRUE(test::FileExists(home_ + "/.cache/oruna/p_orvi/Oruna1.bmp"));
   EndWithEscape(*saver);
 }
 

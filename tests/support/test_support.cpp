@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -243,6 +245,46 @@ void EndAll(const std::string& folder) {
   for (pid_t pid : ProcessesIn(folder)) kill(pid, SIGKILL);
   while (waitpid(-1, nullptr, WNOHANG) > 0) {
   }
+}
+
+std::optional<long> PeakResidentKiBOfChild(const std::function<void()>& work) {
+  int report[2];
+  if (pipe(report) != 0) return std::nullopt;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(report[0]);
+    work();
+    long peak = -1;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("VmHWM:", 0) == 0) peak = std::strtol(line.c_str() + 6, nullptr, 10);
+    const ssize_t written = write(report[1], &peak, sizeof peak);
+    _exit(written == sizeof peak ? 0 : 1);
+  }
+  close(report[1]);
+  long peak = -1;
+  const ssize_t got = pid > 0 ? read(report[0], &peak, sizeof peak) : 0;
+  close(report[0]);
+  if (pid > 0) waitpid(pid, nullptr, 0);
+  if (got != sizeof peak || peak < 0) return std::nullopt;
+  return peak;
+}
+
+std::optional<OtherUser> OrdinaryUserForRoot() {
+  if (geteuid() != 0) return std::nullopt;
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr || nobody->pw_uid == 0) return std::nullopt;
+  return OtherUser{nobody->pw_uid, nobody->pw_gid};
+}
+
+bool RunInChildAs(const OtherUser& user, const std::function<bool()>& work) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const bool became = setgroups(0, nullptr) == 0 && setgid(user.gid) == 0 && setuid(user.uid) == 0;
+    _exit(became && work() ? 0 : 1);
+  }
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace oruna::test

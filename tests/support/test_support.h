@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -107,6 +108,26 @@ inline std::string ReadText(const std::string& path) {
 }
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
+
+// Runs `work` in a forked child of this process and returns the child's peak
+// resident memory (VmHWM) in KiB once `work` has returned; nullopt when the
+// child could not run or did not report. The parent's memory does not count
+// beyond what the child inherits at the fork.
+std::optional<long> PeakResidentKiBOfChild(const std::function<void()>& work);
+
+// Someone other than the test: when the tests run as root, the ordinary
+// user "nobody", whom a forked child can become; nullopt otherwise (the test
+// then acts as itself).
+struct OtherUser {
+  uint32_t uid;
+  uint32_t gid;
+};
+std::optional<OtherUser> OrdinaryUserForRoot();
+
+// Runs `work` in a forked child that has become `user` (its user and group,
+// no other groups) and returns what `work` returned; false when the child
+// could not become that user.
+bool RunInChildAs(const OtherUser& user, const std::function<bool()>& work);
 
 // Folder of the built programs (Oruna.dll, Oruna.scr, test tools).
 std::string BinaryDir();

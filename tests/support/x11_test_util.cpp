@@ -104,6 +104,24 @@ bool OfferMode1024x768(Display* display) {
   return has_output;
 }
 
+bool SwitchTo1024x768(Display* display) {
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+  if (resources == nullptr) return false;
+  RRMode mode = None;
+  for (int i = 0; i < resources->nmode; ++i)
+    if (std::strcmp(resources->modes[i].name, "1024x768_test") == 0) mode = resources->modes[i].id;
+  if (mode != None && resources->noutput > 0 && resources->ncrtc > 0) {
+    RROutput output = resources->outputs[0];
+    const RRCrtc crtc = resources->crtcs[0];
+    XRRSetCrtcConfig(display, resources, crtc, CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);
+    XRRSetScreenSize(display, DefaultRootWindow(display), 1024, 768, 260, 195);
+    XRRSetCrtcConfig(display, resources, crtc, CurrentTime, 0, 0, mode, RR_Rotate_0, &output, 1);
+  }
+  XRRFreeScreenResources(resources);
+  XSync(display, False);
+  return mode != None;
+}
+
 std::pair<int, int> RootSize(Display* display) {
   XWindowAttributes root{};
   XGetWindowAttributes(display, DefaultRootWindow(display), &root);

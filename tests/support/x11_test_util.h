@@ -45,6 +45,11 @@ class X11Connection {
 // the display offers it beside its own (Xvfb offers only its start size).
 bool OfferMode1024x768(Display* display);
 
+// Switches the first CRTC and the screen to that mode, the way a full-screen
+// program does (the CRTC off, the screen resized, the CRTC on with the new
+// mode). False when the mode is not offered.
+bool SwitchTo1024x768(Display* display);
+
 // The screen's size as the server has it now (not as cached at connection).
 std::pair<int, int> RootSize(Display* display);
 

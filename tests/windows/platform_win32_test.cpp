@@ -4,22 +4,28 @@
 // program by path, and the bitmap files as the renderer opens them. Runs in
 // a Wine session with the Japanese locale.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "bitmap_reader.h"
+#include "bmp_writer.h"
 #include "code_page.h"
 #include "command_line_win32.h"
 #include "error_message.h"
 #include "file_replace.h"
+#include "ini_encoding.h"
 #include "ini_number.h"
 #include "program_start.h"
 #include "settings_file.h"
 #include "settings_file_internal.h"
 #include "settings_values.h"
 #include "test_support.h"
+#include "texture_files.h"
+#include "user_owner_win32.h"
 #include "wide_text_win32.h"
 #include "wine_test_util.h"
 
@@ -116,6 +122,38 @@ TEST_F(CodePage932, AFileWrittenByThePrivateProfileFunctionsIsLoaded) {
   EXPECT_EQ(BGM_Kind, 0);
   EXPECT_EQ(BGM_File, "");
   EXPECT_EQ(BGM_Dir, "C:\\program");
+}
+
+// Files as Windows editors save them: read as the system's own functions
+// read them, and a save that the system's functions then read back, in the
+// file's own encoding.
+TEST_F(CodePage932, EveryEncodingAnEditorSavesIsReadAndSavedAsTheSystemReadsIt) {
+  TempDir dir;
+  const std::string ini = dir.path() + "\\Oruna.ini";
+  const std::string text = "[Section]\r\n" + kKind + "= 2\r\n" + kFile + "=C:\\" + kMusicFolder + "\\a.mp3\r\n";
+  const std::string cr_only = "[Section]\r" + kKindCp932 + "= 2\r" + kFileCp932 + "=C:\\" + kMusicFolderCp932 + "\\a.mp3\r";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* mark;
+  };
+  for (const Case& c : {Case{"UTF-16LE", *EncodeIniFile({IniEncoding::Utf16Le, text}), "\xFF\xFE"},
+                        Case{"UTF-16BE", *EncodeIniFile({IniEncoding::Utf16Be, text}), "\xFE\xFF"},
+                        Case{"UTF-8 mark", "\xEF\xBB\xBF" + text, "\xEF\xBB\xBF"},
+                        Case{"CR only", cr_only, ""}}) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteBytes(ini, c.bytes));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, AnsiFromUtf8(ini).c_str());  // flush the system's cache
+    EXPECT_EQ(PrivateProfileRead("Section", kKindCp932, ini), "2");
+    EXPECT_EQ(AnsiFromUtf8(INI_Read("Section", kKind, ini)), PrivateProfileRead("Section", kKindCp932, ini));
+    EXPECT_EQ(AnsiFromUtf8(INI_Read("Section", kFile, ini)), PrivateProfileRead("Section", kFileCp932, ini));
+    ASSERT_TRUE(INI_WriteKeys("Section", {{kKind, " 1"}, {kTrack, " 3"}}, ini).ok);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, AnsiFromUtf8(ini).c_str());
+    EXPECT_EQ(PrivateProfileRead("Section", kKindCp932, ini), "1");
+    EXPECT_EQ(PrivateProfileRead("Section", kTrackCp932, ini), "3");
+    EXPECT_EQ(PrivateProfileRead("Section", kFileCp932, ini), "C:\\" + kMusicFolderCp932 + "\\a.mp3");
+    EXPECT_EQ(ReadBytes(ini).substr(0, std::string(c.mark).size()), c.mark);
+  }
 }
 
 TEST(WindowsSettings, ValuesAreCutToTheLongestAnsiPath) {
@@ -268,6 +306,111 @@ TEST(WindowsBitmapFiles, MissingFoldersAndEmptyFiles) {
   EXPECT_FALSE(OpenBitmapImage(dir.path() + "\\empty.bmp"));
   EXPECT_EQ(messages, std::vector<std::string>{"Failed to open DIB file " + dir.path() + "\\empty.bmp.\n"});
   SetErrorMessageSink(nullptr);
+}
+
+// ---- The texture exchange folder ---------------------------------------------------
+
+// The SID behind a string form such as "SY", or the current user's.
+std::vector<BYTE> Sid(const wchar_t* text) {
+  PSID sid = nullptr;
+  std::vector<BYTE> bytes;
+  if (ConvertStringSidToSidW(text, &sid)) {
+    bytes.assign(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid));
+    LocalFree(sid);
+  }
+  return bytes;
+}
+
+std::vector<BYTE> CurrentUserSid() {
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  BYTE buffer[256];
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+  CloseHandle(token);
+  const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+  return std::vector<BYTE>(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid));
+}
+
+void RemoveFolder(const std::string& folder) {
+  for (int i = 1; i <= kTextureCount; ++i) DeleteFileA((folder + "\\Oruna" + std::to_string(i) + ".bmp").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+class TextureFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveFolder("C:\\p_orvi");
+    RemoveFolder(per_user_);
+  }
+  void TearDown() override {
+    // Later tests and runs make C:\p_orvi again.
+    RemoveFolder("C:\\p_orvi");
+    RemoveFolder(per_user_);
+  }
+  static std::string LocalAppData() {
+    char buffer[MAX_PATH] = {};
+    GetEnvironmentVariableA("LOCALAPPDATA", buffer, MAX_PATH);
+    return buffer;
+  }
+  const std::string per_user_ = LocalAppData() + "\\Oruna\\p_orvi";
+};
+
+// Wine 8 does not keep a folder's security descriptor: it reports one made
+// from the folder's Unix mode (owner the user, SYSTEM and the user with full
+// access, nothing protected), whatever the program asked for. So what is
+// read back is held to the rule, not to the descriptor that was asked for.
+TEST_F(TextureFolder, IsMadeForTheUserAloneAndReadsBackSo) {
+  ASSERT_TRUE(CreateTextureExchangeDir());
+  EXPECT_EQ(TextureExchangeDir(), "C:\\p_orvi");
+  EXPECT_EQ(TextureFilePath(2), "C:\\p_orvi\\Oruna2.bmp");
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoA("C:\\p_orvi", SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                  &owner, nullptr, &dacl, nullptr, &descriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  std::vector<BYTE> user = CurrentUserSid();
+  EXPECT_TRUE(EqualSid(owner, user.data()));
+  ASSERT_NE(dacl, nullptr);
+  bool user_has_full_access = false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, &ace));
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    const PSID sid = &allowed->SidStart;
+    std::vector<BYTE> system = Sid(L"SY"), admins = Sid(L"BA");
+    EXPECT_TRUE(EqualSid(sid, user.data()) || EqualSid(sid, system.data()) || EqualSid(sid, admins.data()));
+    if (EqualSid(sid, user.data()) && (allowed->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS) user_has_full_access = true;
+  }
+  EXPECT_TRUE(user_has_full_access);
+  EXPECT_TRUE(DaclLetsOnlyTheUserWrite(dacl));
+  LocalFree(descriptor);
+}
+
+// The rule on DACLs as the system builds them from their text forms.
+TEST_F(TextureFolder, OnlyTheUserSystemAndAdministratorsMayWrite) {
+  const std::wstring user = UserSidString();
+  struct Case {
+    std::wstring sddl;
+    bool private_;
+  };
+  for (const Case& c : {Case{L"D:P(A;OICI;FA;;;" + user + L")(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", true},
+                        Case{L"D:(A;;FA;;;SY)(A;;0x1200a9;;;AU)", true},        // others may only read
+                        Case{L"D:(A;;FA;;;SY)(A;OICIIO;0x1301bf;;;AU)", true},  // for the files only
+                        Case{L"D:(D;;FA;;;WD)", true},                          // deny alone
+                        Case{L"D:(A;OICI;0x1301bf;;;AU)", false},               // C:\\ : Modify for all users
+                        Case{L"D:(A;;0x2;;;WD)", false}, Case{L"D:(A;;WD;;;BU)", false}}) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                                     nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    EXPECT_EQ(DaclLetsOnlyTheUserWrite(dacl), c.private_) << Utf8FromWide(c.sddl);
+    LocalFree(descriptor);
+  }
+  EXPECT_FALSE(DaclLetsOnlyTheUserWrite(nullptr));  // no DACL: everyone may do anything
 }
 
 }  // namespace

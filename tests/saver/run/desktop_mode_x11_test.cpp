@@ -42,20 +42,7 @@ class DesktopMode : public ::testing::Test {
   }
 
   // The first CRTC and the screen switched to the offered 1024x768 mode.
-  void SwitchTo1024x768() {
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d(), DefaultRootWindow(d()));
-    RRMode mode = None;
-    for (int i = 0; i < resources->nmode; ++i)
-      if (std::strcmp(resources->modes[i].name, "1024x768_test") == 0) mode = resources->modes[i].id;
-    ASSERT_NE(mode, static_cast<RRMode>(None));
-    RROutput output = resources->outputs[0];
-    const RRCrtc crtc = resources->crtcs[0];
-    XRRSetCrtcConfig(d(), resources, crtc, CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);
-    XRRSetScreenSize(d(), DefaultRootWindow(d()), 1024, 768, 260, 195);
-    XRRSetCrtcConfig(d(), resources, crtc, CurrentTime, 0, 0, mode, RR_Rotate_0, &output, 1);
-    XRRFreeScreenResources(resources);
-    XSync(d(), False);
-  }
+  void SwitchTo1024x768() { ASSERT_TRUE(test::SwitchTo1024x768(d())); }
 
   test::XvfbServer xvfb_{"1280x1024x24"};
   test::X11Connection x11_;

@@ -51,7 +51,7 @@ TEST_F(RunFormTest, WritesTheFourBitmapsBeforeAnythingElse) {
   ASSERT_GE(calls.size(), 4u);
   const int sizes[] = {128, 256, 64, 64};
   for (int i = 1; i <= kTextureCount; ++i) {
-    const std::string path = TextureFilePath(i);
+    const std::string path = platform_.TextureFilePath(i);
     EXPECT_EQ(calls[i - 1], "write " + path);
     const std::vector<uint8_t>& bmp = platform_.files[path];
     ASSERT_GE(bmp.size(), 54u) << path;
@@ -212,6 +212,17 @@ TEST_F(RunFormTest, EndsAtTheFirstTickWhenTheRendererCannotBeStarted) {
   // The music was started before the renderer and is closed again.
   EXPECT_EQ(AfterWrites(), (Log{"BGM_MP3Open", "timer on 1000", kStart, "timer on 100", "timer off 100",
                                 "end renderer", "timer off 1000", "BGM_MP3Close", "show cursor", "end"}));
+}
+
+TEST_F(RunFormTest, ARefusedTextureFolderGetsNoFilesAndNoRendererAndTheRunEndsAtTheFirstTick) {
+  BGM_Kind = 2;
+  BGM_File = "/m/a.mp3";
+  platform_.texture_dir_trusted = false;
+  Load();
+  platform_.Advance(100);
+  EXPECT_TRUE(platform_.ended);
+  EXPECT_TRUE(platform_.files.empty());
+  EXPECT_EQ(platform_.Calls(), (Log{"timer on 100", "timer off 100", "end renderer", "show cursor", "end"}));
 }
 
 // Only a run that hid the cursor (mode "S" outside a host's window) shows it.

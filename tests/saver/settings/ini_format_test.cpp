@@ -2,6 +2,7 @@
 // value) and keeps (every other byte).
 #include <gtest/gtest.h>
 
+#include "ini_encoding.h"
 #include "ini_format.h"
 
 namespace oruna {
@@ -46,6 +47,16 @@ TEST(IniFind, ValueFormsAndLineEndings) {
   EXPECT_EQ(Find("[s]\r\nk=v\r\n", "s", "k"), "v");
   EXPECT_EQ(Find("[s]\nk=v", "s", "k"), "v");                    // no final line break
   EXPECT_EQ(Find("\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k"), "v");  // byte-order mark of an editor
+}
+
+TEST(IniFind, CarriageReturnsAloneEndLinesToo) {
+  const std::string cr_only = "[Other]\rk=1\r[s]\rk=v\rnext=2\r";
+  EXPECT_EQ(Find(cr_only, "s", "k"), "v");
+  EXPECT_EQ(Find(cr_only, "s", "next"), "2");
+  EXPECT_EQ(IniLineEnding(cr_only), "\r");
+  EXPECT_EQ(Set(cr_only, "s", "new", "3"), "[Other]\rk=1\r[s]\rk=v\rnext=2\rnew=3\r");
+  EXPECT_EQ(Set(cr_only, "t", "k", "3"), cr_only + "[t]\rk=3\r");
+  EXPECT_EQ(Set(cr_only, "s", "k", "w"), "[Other]\rk=1\r[s]\rk=w\rnext=2\r");
 }
 
 TEST(IniSet, ChangesOnlyTheValueOfAnExistingKey) {
@@ -93,6 +104,38 @@ TEST(IniSet, WhatIsWrittenIsReadBackAndNothingElseChanges) {
     EXPECT_EQ(Find(*written, "T", "k"), Find(text, "T", "k")) << text;
     EXPECT_EQ(Set(*written, "S", "k", "C:\\Music\\a b.mp3"), written) << text;  // a second write is a no-op
   }
+}
+
+// Bytes worked out by hand: "[s]" CR LF "k=" U+00E9 U+1F600 in each form.
+TEST(IniEncoding, MarksTellTheEncodingAndTextComesBackByteForByte) {
+  const std::string utf8 = "[s]\r\nk=\xC3\xA9\xF0\x9F\x98\x80";
+  const std::string le("\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0\x3D\xD8\x00\xDE", 22);
+  const std::string be("\xFE\xFF\0[\0s\0]\0\r\0\n\0k\0=\0\xE9\xD8\x3D\xDE\x00", 22);
+  struct Case {
+    std::string bytes;
+    IniEncoding encoding;
+    std::string text;
+  };
+  for (const Case& c : {Case{le, IniEncoding::Utf16Le, utf8}, Case{be, IniEncoding::Utf16Be, utf8},
+                        Case{"\xEF\xBB\xBF" + utf8, IniEncoding::Utf8Mark, "\xEF\xBB\xBF" + utf8},
+                        Case{"[s]\nk=\x8B\xE6", IniEncoding::CodePage, "[s]\nk=\x8B\xE6"}}) {
+    const IniFileText decoded = DecodeIniFile(c.bytes);
+    EXPECT_EQ(decoded.encoding, c.encoding);
+    EXPECT_EQ(decoded.text, c.text);
+    EXPECT_EQ(EncodeIniFile(decoded), c.bytes);
+  }
+  EXPECT_EQ(IniTextCharset(IniEncoding::Utf16Be, "CP932"), "UTF-8");
+  EXPECT_EQ(IniTextCharset(IniEncoding::CodePage, "CP932"), "CP932");
+}
+
+TEST(IniEncoding, BrokenUtf16ReadsWithReplacementsAndTextUtf16CannotHoldIsRefused) {
+  // A lone high surrogate, a lone low one, and an odd last byte.
+  const IniFileText decoded = DecodeIniFile(std::string("\xFF\xFE" "a\0" "\x00\xD8" "b\0" "\x00\xDC" "c", 11));
+  EXPECT_EQ(decoded.text, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  for (const char* not_utf8 : {"\xFF", "\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+    EXPECT_EQ(EncodeIniFile({IniEncoding::Utf16Le, std::string("x=") + not_utf8}), std::nullopt) << not_utf8;
+  // Where the bytes are the text, any bytes are kept.
+  EXPECT_EQ(EncodeIniFile({IniEncoding::Utf8Mark, "\xEF\xBB\xBFx=\xFF"}), "\xEF\xBB\xBFx=\xFF");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "code_page.h"
+#include "ini_encoding.h"
 #include "ini_number.h"
 #include "settings_file.h"
 #include "settings_file_internal.h"
@@ -207,6 +208,64 @@ TEST(SettingsWrite, NeverReplacesWhatItCannotRead) {
   INI_Write("Section", kFile, "/old.mp3", ini);
   INI_Write("Section", kFile, "/new\n[Section]\nBGM区分= 2", ini);
   EXPECT_EQ(ReadText(ini), "[Section]\r\nBGMﾌｧｲﾙ=/old.mp3\r\n");
+}
+
+// ---- Encodings an editor may save the file in ------------------------------------
+
+// The file as a Windows editor saves it in each encoding: the same text, a
+// comment, another section and the three keys as the dialog writes them.
+std::string EditorFile(IniEncoding encoding, const std::string& eol, const std::string& file_value) {
+  const std::string text = "; 設定" + eol + "[Other]" + eol + "x=1" + eol + "[Section]" + eol + kKind + "= 2" + eol +
+                           kTrack + "= 0" + eol + kFile + "=" + file_value + eol;
+  const std::string mark = encoding == IniEncoding::Utf8Mark ? "\xEF\xBB\xBF" : "";
+  return *EncodeIniFile({encoding, mark + text});
+}
+
+class SettingsEncodings : public ::testing::TestWithParam<IniEncoding> {};
+
+TEST_P(SettingsEncodings, AreReadAndSavedBackInTheirOwnEncoding) {
+  TempDir dir;
+  const std::string ini = dir.path() + "/Oruna.ini", song = dir.path() + "/曲.mp3";
+  WriteText(song, "ID3");
+  for (const std::string eol : {"\r\n", "\n", "\r"}) {
+    SCOPED_TRACE(Hex(eol));
+    WriteText(ini, EditorFile(GetParam(), eol, song));
+    // Read as UTF-8 whatever the locale's charset: CP932 here.
+    BGM_Kind = BGM_Track = 0;
+    LoadSettingsFrom(ini, "/program", "CP932");
+    EXPECT_EQ(BGM_Kind, 2);
+    EXPECT_EQ(BGM_File, song);
+    EXPECT_EQ(BGM_Dir, dir.path());
+
+    ASSERT_TRUE(IniWriteKeysIn("Section", {{kKind, " 1"}, {kTrack, " 3"}, {kFile, "/新.mp3"}}, ini, "CP932").ok);
+    std::string expected = EditorFile(GetParam(), eol, "/新.mp3");
+    const IniFileText decoded = DecodeIniFile(expected);
+    expected = *EncodeIniFile(
+        {decoded.encoding, std::string(decoded.text).replace(decoded.text.find("= 2"), 3, "= 1")
+                               .replace(decoded.text.find("= 0"), 3, "= 3")});
+    EXPECT_EQ(Hex(ReadText(ini)), Hex(expected));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, SettingsEncodings,
+                         ::testing::Values(IniEncoding::Utf16Le, IniEncoding::Utf16Be, IniEncoding::Utf8Mark));
+
+TEST(SettingsEncodings, WhatCannotBeWrittenBackLeavesTheFileByteIdentical) {
+  TempDir dir;
+  const std::string ini = dir.path() + "/Oruna.ini";
+  struct Case {
+    std::string file, value;
+  };
+  const std::string good = EditorFile(IniEncoding::Utf16Le, "\r\n", "/a.mp3");
+  for (const Case& c : {Case{good + "x", "/b.mp3"},                       // odd length
+                        Case{good + std::string("\x00\xD8", 2), "/b.mp3"},  // lone surrogate
+                        Case{good, "/caf\xE9.mp3"}}) {                   // a name that is no UTF-8
+    WriteText(ini, c.file);
+    const WriteOutcome saved = IniWriteKeysIn("Section", {{kFile, c.value}}, ini, "UTF-8");
+    EXPECT_FALSE(saved.ok);
+    EXPECT_FALSE(saved.reason.empty());
+    EXPECT_EQ(ReadText(ini), c.file);
+  }
 }
 
 // ---- Numbers -------------------------------------------------------------------
@@ -419,6 +478,33 @@ TEST(SettingsPlace, UnwritableInstallationSavesToTheUsersFolder) {
   struct stat info;
   ASSERT_EQ(stat((config.path() + "/oruna").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);  // a new configuration folder is private
+}
+
+TEST(SettingsPlace, AWritableFileInAFolderTheUserCannotWriteIsNotTheSaveTarget) {
+  TempDir dir;
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  const std::string program = dir.path() + "/lib/oruna", config = dir.path() + "/config";
+  ASSERT_EQ(mkdir((dir.path() + "/lib").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(program.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(config.c_str(), 0700), 0);
+  WriteText(program + "/Oruna.ini", "[Section]\r\nBGM区分= 1\r\n");
+  ASSERT_EQ(chmod((program + "/Oruna.ini").c_str(), 0666), 0);  // an administrator's default
+  // As root the folder would be writable anyway: the user is then "nobody",
+  // for whom only the file is; otherwise the folder is made read-only.
+  const std::optional<test::OtherUser> user = test::OrdinaryUserForRoot();
+  if (user) ASSERT_EQ(chown(config.c_str(), user->uid, user->gid), 0);
+  else ASSERT_EQ(chmod(program.c_str(), 0555), 0);
+  ScopedEnv env("XDG_CONFIG_HOME", config.c_str());
+  const auto save = [&] {
+    const SettingsFiles files = FindSettingsFiles(program);
+    return files.write == config + "/oruna/Oruna.ini" && files.read == program + "/Oruna.ini" &&
+           IniWriteIn("Section", kKind, " 2", files.write, "UTF-8").ok &&
+           FindSettingsFiles(program).read == files.write;
+  };
+  EXPECT_TRUE(user ? test::RunInChildAs(*user, save) : save());
+  EXPECT_EQ(ReadText(config + "/oruna/Oruna.ini"), "[Section]\r\nBGM区分= 2\r\n");
+  EXPECT_EQ(ReadText(program + "/Oruna.ini"), "[Section]\r\nBGM区分= 1\r\n");
+  chmod(program.c_str(), 0755);
 }
 
 }  // namespace
