@@ -12,6 +12,9 @@
 //   oruna_icon.png               32x32  glowing star (window icon, with alpha)
 //   oruna_icon.ico               32x32  the same star as a Windows icon file
 //                                        (the program icon of Oruna.scr)
+//   oruna_icon_<N>.png           NxN    the same star at the other sizes Linux
+//                                        desktops show a menu entry at
+//                                        (16, 22, 24, 48, 64, 128, 256)
 // The button pictures are only used along their 4-pixel rim (their middle is
 // covered by the button's own gradient) and are transparent outside their
 // rounded corners. Output is deterministic.
@@ -187,12 +190,13 @@ Image MakeMetalStrip() {
 
 // ---- Window icon --------------------------------------------------------
 
-Image MakeIcon() {
-  constexpr int kSize = 32;
-  Image image(kSize, kSize, 4);
-  const double c = kSize / 2.0;
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
+// The star is drawn in units of its radius, so every size shows the same
+// picture (the 32-pixel one is the window and program icon).
+Image MakeIconOfSize(int size) {
+  Image image(size, size, 4);
+  const double c = size / 2.0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
       const double dx = x + 0.5 - c, dy = y + 0.5 - c;
       const double r = std::hypot(dx, dy) / c;
       const double angle = std::atan2(dy, dx);
@@ -208,6 +212,10 @@ Image MakeIcon() {
   }
   return image;
 }
+
+Image MakeIcon() { return MakeIconOfSize(32); }
+
+constexpr int kMenuIconSizes[] = {16, 22, 24, 48, 64, 128, 256};
 
 bool WritePng(const std::string& path, const Image& image) {
   return stbi_write_png(path.c_str(), image.width, image.height, image.channels, image.pixels.data(),
@@ -276,6 +284,10 @@ int main(int argc, char** argv) {
                                                {"metal_strip.png", MakeMetalStrip},
                                                {"oruna_icon.png", MakeIcon}};
   if (!art::WriteAll(folder, pictures, WritePng)) return 1;
+  for (const int size : kMenuIconSizes) {
+    const std::string path = folder + "/oruna_icon_" + std::to_string(size) + ".png";
+    if (!art::Reported(WritePng(path, MakeIconOfSize(size)), path)) return 1;
+  }
   const std::string icon = folder + "/oruna_icon.ico";
   return art::Reported(WriteIco(icon, MakeIcon()), icon) ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 # Run by `cmake --install` (and by CPack): writes the files through which the
-# screen-saver hosts list and start Oruna. They name installed paths, so they
-# are written now, when the final prefix is known (`--prefix` may differ from
-# the one the build was configured with); DESTDIR only moves where they land.
+# screen-saver hosts list and start Oruna, and the menu entry of its settings.
+# They name installed paths, so they are written now, when the final prefix
+# is known (`--prefix` may differ from the one the build was configured with);
+# DESTDIR only moves where they land.
 set(prefix "${CMAKE_INSTALL_PREFIX}")
 set(ORUNA_PROGRAM_DIR "${prefix}/lib/oruna")
 # XScreenSaver's folder of display modes; MATE also starts its themes from there.
@@ -22,3 +23,5 @@ oruna_write_host_file(oruna-hack.in "${ORUNA_HACK}" FILE_PERMISSIONS
 oruna_write_host_file(oruna.xml.in "${prefix}/share/xscreensaver/config/oruna.xml")
 # MATE's theme; its id is "screensavers-oruna".
 oruna_write_host_file(oruna.desktop.in "${prefix}/share/applications/screensavers/oruna.desktop")
+# The menu entry that opens the settings dialog.
+oruna_write_host_file(oruna-settings.desktop.in "${prefix}/share/applications/oruna-settings.desktop")

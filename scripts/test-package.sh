@@ -24,7 +24,16 @@ expected="/usr/lib/oruna/Oruna.dll
 /usr/lib/oruna/Oruna.scr
 /usr/lib/oruna/Oruna.settings.so
 /usr/libexec/xscreensaver/oruna
+/usr/share/applications/oruna-settings.desktop
 /usr/share/applications/screensavers/oruna.desktop
+/usr/share/icons/hicolor/128x128/apps/oruna.png
+/usr/share/icons/hicolor/16x16/apps/oruna.png
+/usr/share/icons/hicolor/22x22/apps/oruna.png
+/usr/share/icons/hicolor/24x24/apps/oruna.png
+/usr/share/icons/hicolor/256x256/apps/oruna.png
+/usr/share/icons/hicolor/32x32/apps/oruna.png
+/usr/share/icons/hicolor/48x48/apps/oruna.png
+/usr/share/icons/hicolor/64x64/apps/oruna.png
 /usr/share/xscreensaver/config/oruna.xml"
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {sub(/^\./, "", $6); print $6}' | LC_ALL=C sort)
 [ "$files" = "$expected" ] || fail "package files:
@@ -40,6 +49,8 @@ done
 dpkg-deb -x "$deb" "$work/root"
 grep -qx "exec '/usr/lib/oruna/Oruna.scr' /s" "$work/root/usr/libexec/xscreensaver/oruna" || fail "stand-in"
 grep -qx "Exec=/usr/libexec/xscreensaver/oruna" "$work/root/usr/share/applications/screensavers/oruna.desktop" || fail "theme"
+desktop-file-validate "$work/root/usr/share/applications/oruna-settings.desktop" || fail "menu entry"
+grep -qx 'Exec="/usr/lib/oruna/Oruna.scr" /c' "$work/root/usr/share/applications/oruna-settings.desktop" || fail "menu entry command"
 
 echo "== fields"
 for field in Package Version Architecture Maintainer Description Depends; do

@@ -16,7 +16,16 @@ lib/oruna/Oruna.music.so
 lib/oruna/Oruna.scr
 lib/oruna/Oruna.settings.so
 libexec/xscreensaver/oruna
+share/applications/oruna-settings.desktop
 share/applications/screensavers/oruna.desktop
+share/icons/hicolor/128x128/apps/oruna.png
+share/icons/hicolor/16x16/apps/oruna.png
+share/icons/hicolor/22x22/apps/oruna.png
+share/icons/hicolor/24x24/apps/oruna.png
+share/icons/hicolor/256x256/apps/oruna.png
+share/icons/hicolor/32x32/apps/oruna.png
+share/icons/hicolor/48x48/apps/oruna.png
+share/icons/hicolor/64x64/apps/oruna.png
 share/xscreensaver/config/oruna.xml"
 
 file_list() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort); }
@@ -52,6 +61,22 @@ desktop-file-validate "$desktop" || fail "oruna.desktop is not valid"
 grep -qx "Exec=$hack" "$desktop" || fail "theme does not start the stand-in"
 grep -qx "Categories=Screensaver;" "$desktop" || fail "theme is not in the Screensaver category"
 
+echo "== menu entry and its icon"
+entry=$prefix/share/applications/oruna-settings.desktop
+desktop-file-validate "$entry" || fail "oruna-settings.desktop is not valid"
+grep -qx "Name=Oruna screen saver settings" "$entry" || fail "menu entry name"
+grep -qx "Icon=oruna" "$entry" || fail "menu entry icon name"
+# Each icon is an image of the size its folder names, with an alpha channel
+# (read by ImageMagick, not by our generator).
+for icon in "$prefix"/share/icons/hicolor/*/apps/oruna.png; do
+  size=$(basename "$(dirname "$(dirname "$icon")")")
+  [ "$(identify -format '%wx%h %A' "$icon")" = "$size True" ] || fail "$icon: $(identify -format '%wx%h %A' "$icon")"
+done
+# The command a menu runs: Exec without its quotes (the entry uses no field codes).
+eval "set -- $(sed -n 's/^Exec=//p' "$entry")"
+[ "$*" = "$prefix/lib/oruna/Oruna.scr /c" ] || fail "menu entry runs: $*"
+menu_command=("$@")
+
 echo "== staged install (DESTDIR) names the final prefix"
 DESTDIR=$work/stage cmake --install "$build" --prefix /opt/oruna >"$work/stage.log" || { cat "$work/stage.log"; fail "staged install"; }
 [ "$(file_list "$work/stage/opt/oruna")" = "$expected_files" ] || fail "staged files"
@@ -59,6 +84,8 @@ DESTDIR=$work/stage cmake --install "$build" --prefix /opt/oruna >"$work/stage.l
 grep -q "exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libexec/xscreensaver/oruna" || fail "staged stand-in"
 grep -qx "Exec=/opt/oruna/libexec/xscreensaver/oruna" "$work/stage/opt/oruna/share/applications/screensavers/oruna.desktop" ||
   fail "staged theme"
+grep -qx 'Exec="/opt/oruna/lib/oruna/Oruna.scr" /c' "$work/stage/opt/oruna/share/applications/oruna-settings.desktop" ||
+  fail "staged menu entry"
 
 echo "== the stand-in runs the installed programs"
 start_xvfb "$work"
@@ -76,9 +103,9 @@ wait_for 50 none_running "$prefix/lib/oruna/Oruna.scr" || fail "saver still runn
 wait_for 50 none_running "$prefix/lib/oruna/Oruna.dll" || fail "renderer left running after SIGTERM"
 saver=
 
-echo "== the installed saver shows its settings dialog"
+echo "== the menu entry's command shows the settings dialog"
 NO_AT_BRIDGE=1 XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config HOME=$work \
-  "$prefix/lib/oruna/Oruna.scr" /c 2>>"$work/run.err" &
+  "${menu_command[@]}" 2>>"$work/run.err" &
 saver=$!
 wait_for 200 window_named "<Oruna>" || { cat "$work/run.err"; fail "no settings dialog"; }
 kill -TERM "$saver"
