@@ -1,4 +1,4 @@
-// Renderer window on Linux/X11 through SDL2: display-mode change with a silent
+// Renderer window on Linux (X11, or Wayland through window_wayland_sdl) through SDL2: display-mode change with a silent
 // windowed fallback, the GL context, the draw loop (paced to the display
 // where the swap does not wait, sleeping while the window is inactive) with
 // its 256-entry key table and active flag, and the ordered teardown.
@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <stdlib.h>
 
+#include "display_choice.h"
 #include "frame_pacer.h"
 #include "fullscreen_answer_x11.h"
 #include "host_child_window_sdl.h"
@@ -16,6 +17,8 @@
 #include "monitor_cover.h"
 #include "renderer_window.h"
 #include "scene.h"
+#include "shown_report.h"
+#include "window_wayland_sdl.h"
 
 namespace oruna {
 namespace {
@@ -233,9 +236,11 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // (the saver ends its renderer with SIGTERM) into a close request, so the
   // teardown gives the desktop its display mode and cursor back.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  // X11 only: without a display, SDL would otherwise settle for another
-  // driver (off-screen, console) and draw, unseen and unstoppable, forever.
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // X11 or Wayland, as the saver chose, and nothing else: without a display,
+  // SDL would otherwise settle for another driver (off-screen, console) and
+  // draw, unseen and unstoppable, forever.
+  const bool on_wayland = SessionDisplay(RendererInHostWindow()) == DisplayKind::Wayland;
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, on_wayland ? "wayland" : "x11");
   // SDL connects to the session's message bus at start. In a session without
   // one, the bus library would launch a bus daemon for the display, which
   // stays running after the renderer has ended (and costs the start its
@@ -250,14 +255,25 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   const bool hosted = RendererInHostWindow();
   const bool fullscreen_requested = fullscreen && !hosted;
   bool created_fullscreen = false;
-  g.window = hosted ? AdoptHostChildWindow(title, bits)
-                    : CreateWindowForMode(title, width, height, fullscreen_requested, created_fullscreen);
+  // On Wayland a full-screen surface at the output's size takes the mode
+  // change's place; a windowed run stays a window.
+  const bool wayland_fullscreen = fullscreen_requested && UsingWaylandDriver();
+  if (wayland_fullscreen)
+    g.window = CreateWaylandWindow(title);
+  else
+    g.window = hosted ? AdoptHostChildWindow(title, bits)
+                      : CreateWindowForMode(title, width, height, fullscreen_requested, created_fullscreen);
   SetMessageBoxOwner(g.window);  // bad bitmaps are reported in front of it
   if (g.window != nullptr && CreateContext()) {
-    if (!hosted) g.fullscreen = ShowWindowForMode(width, height, created_fullscreen);
+    if (wayland_fullscreen) {
+      ShowWaylandWindow(g.window, g.context);
+      g.fullscreen = false;  // no display mode to give back
+    } else if (!hosted) {
+      g.fullscreen = ShowWindowForMode(width, height, created_fullscreen);
+    }
     ResizeToDrawable();
     if (InitScene()) {
-      if (!hosted) CoverTheRest(width, height);  // a host covers its screen itself
+      if (!hosted && !wayland_fullscreen) CoverTheRest(width, height);  // a host covers its screen itself
       return true;
     }
   }
@@ -267,6 +283,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
 
 void DestroyRendererWindow() {
   RemoveMonitorCovers();
+  DestroyWaylandSurfaces();
   if (g.fullscreen && g.window != nullptr) {
     // Back to the desktop's own mode. The window is unmapped first: on a
     // mapped window SDL waits up to 100 ms for a window manager to answer the
@@ -310,13 +327,22 @@ int RunRendererLoop() {
       SDL_WaitEvent(nullptr);  // nothing to show: sleep until something happens
       continue;
     }
+    if (!WaylandFrameDue()) {
+      // The compositor has not asked for a frame: it does not show the
+      // surface, or not yet. Its answer wakes the wait; the timeout keeps a
+      // signal's close request from waiting on a compositor that never asks.
+      SDL_WaitEventTimeout(nullptr, 250);
+      continue;
+    }
     const auto start = FramePacer::Clock::now();
     if (const int wait_ms = WaitMilliseconds(pacer.TimeToNextFrame(start)); wait_ms > 0) {
       SDL_WaitEventTimeout(nullptr, wait_ms);  // events (Escape) still end the wait
       continue;
     }
     DrawFrame();
+    if (UsingWaylandDriver()) RequestWaylandFrame(g.window);
     SDL_GL_SwapWindow(g.window);
+    if (!UsingWaylandDriver()) ReportPictureShown();
     pacer.FrameDone(start, FramePacer::Clock::now());
   }
 }
