@@ -5,20 +5,28 @@
 // the cursor, the renderer's process (its end watched through its process
 // descriptor, the desktop's display mode put back when it died without its
 // teardown), the Xlib preview, and the end of the program as an immediate
-// process exit.
+// process exit. On a Wayland display (display_choice.h) the same platform
+// runs without X: session markers take the titles' place in the
+// single-instance rule (they are held on X11 too), the renderer's pipe
+// report takes the renderer title's, there is no run window, and the
+// cursor is the renderer's to hide.
 #include <X11/Xlib.h>
 #include <glib-unix.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
 
+#include "command_line.h"
 #include "cursor_x11.h"
 #include "desktop_mode_x11.h"
+#include "display_choice.h"
 #include "file_replace.h"
+#include "host_window.h"
 #include "host_window_x11.h"
 #include "preview.h"
 #include "program_start.h"
@@ -26,8 +34,10 @@
 #include "run_window_x11.h"
 #include "saver_entry.h"
 #include "saver_main.h"
+#include "session_marker.h"
 #include "settings_file.h"
 #include "settings_module.h"
+#include "shown_pipe_posix.h"
 #include "texture_files.h"
 #include "title_lookup_x11.h"
 
@@ -40,8 +50,16 @@ class X11SaverPlatform final : public SaverPlatform {
     if (display_ != nullptr) XCloseDisplay(display_);
   }
 
+  // Chosen once, before Main, from the environment and the switch.
+  void UseDisplay(DisplayKind kind) { display_kind_ = kind; }
+
   bool WindowWithTitleExists(const std::string& title) override {
-    return titles_.Exists(XDisplay(), title);
+    // Wayland shows no other client's titles: there the renderer's own
+    // report says that its picture is shown.
+    if (title == kRendererTitle && display_kind_ == DisplayKind::Wayland)
+      return renderer_shown_ && renderer_.State() == ProgramState::Running;
+    const bool marked = title != kRendererTitle && SessionMarker::Held(title);
+    return titles_.Exists(XDisplay(), title) || marked;
   }
 
   void CreateTextureDir() override { CreateTextureExchangeDir(); }
@@ -50,6 +68,14 @@ class X11SaverPlatform final : public SaverPlatform {
   void ShowSettingsDialog() override {
     // The program ends after this either way; a dialog that cannot be shown
     // is said on the error output, where a broken installation shows.
+    // Held while the dialog is open. A dialog that opened since Main looked
+    // is the one open: this one ends without a word, as a second /c does.
+    bool taken = false;
+    const std::unique_ptr<SessionMarker> marker = SessionMarker::Take(kSettingsDialogTitle, taken);
+    if (taken) return;
+    // GTK shows the dialog on the display the rest of Oruna uses.
+    if (display_kind_ != DisplayKind::NoDisplay)
+      setenv("GDK_BACKEND", display_kind_ == DisplayKind::Wayland ? "wayland" : "x11", 1);
     std::string why_not;
     if (!ShowSettingsDialogFromModule(oruna::ProgramFolder(), &why_not))
       std::fprintf(stderr, "Oruna.scr: the settings dialog cannot be shown: %s\n", why_not.c_str());
@@ -120,14 +146,21 @@ class X11SaverPlatform final : public SaverPlatform {
   static gboolean OnUnloadRequest(gpointer data);
   static gboolean OnRunWindowEvents(gint fd, GIOCondition condition, gpointer data);
   static gboolean OnRendererExit(gint fd, GIOCondition condition, gpointer data);
+  static gboolean OnRendererShown(gint fd, GIOCondition condition, gpointer data);
   void StopExitWatch();
 
+  // Never opened for a run on Wayland: an X connection could start a
+  // compositor's XWayland for nothing.
   Display* XDisplay() {
-    if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr && display_kind_ != DisplayKind::Wayland) display_ = XOpenDisplay(nullptr);
     return display_;
   }
 
+  DisplayKind display_kind_ = DisplayKind::X11;
   Display* display_ = nullptr;  // title look-ups and the cursor
+  std::unique_ptr<SessionMarker> run_marker_;  // held from the run form's load to the end
+  ShownPipe shown_pipe_;
+  bool renderer_shown_ = false;  // the renderer reported its picture shown
   std::optional<HostWindowState> host_window_;
   TitleLookupX11 titles_;
   std::unique_ptr<RunWindowX11> run_window_;
@@ -168,7 +201,15 @@ void X11SaverPlatform::StopTimer(TimerId id) {
 void X11SaverPlatform::StartProgram(const std::string& path, std::function<void()> on_exit) {
   StopExitWatch();
   desktop_mode_ = DesktopModeX11::Capture(XDisplay());
-  renderer_.Start(path);
+  renderer_shown_ = false;
+  const bool report = shown_pipe_.OpenForStart();
+  renderer_.Start(path, shown_pipe_.write_end());
+  shown_pipe_.FinishStart();
+  if (report && renderer_.State() == ProgramState::Running)
+    g_unix_fd_add(shown_pipe_.read_end(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                  OnRendererShown, this);
+  else
+    shown_pipe_.Close();
   // The loop learns of the renderer's end as it happens, through its process
   // descriptor; without one, the watch timer notices it at its next tick.
   if (renderer_.State() != ProgramState::Running || renderer_.exit_wait_handle() < 0) return;
@@ -184,6 +225,13 @@ gboolean X11SaverPlatform::OnRendererExit(gint, GIOCondition, gpointer data) {
   const std::function<void()> on_exit = std::move(platform->on_renderer_exit_);
   platform->on_renderer_exit_ = nullptr;
   if (on_exit) on_exit();
+  return G_SOURCE_REMOVE;
+}
+
+// The renderer's one byte, or the pipe closing when it ended without one.
+gboolean X11SaverPlatform::OnRendererShown(gint, GIOCondition, gpointer data) {
+  auto* platform = static_cast<X11SaverPlatform*>(data);
+  if (platform->shown_pipe_.TakeReport()) platform->renderer_shown_ = true;
   return G_SOURCE_REMOVE;
 }
 
@@ -221,16 +269,25 @@ gboolean X11SaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) 
 bool X11SaverPlatform::LoadRunForm(const std::string& argument_text) {
   // A real top-level window carrying its caption on the display for a second
   // instance to find, and never shown; made only where no other run's is.
+  // The session marker first: it excludes runs and dialogs on any display.
   bool taken = false;
-  run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
+  run_marker_ = SessionMarker::Take(kRunFormTitle, taken);
   if (taken) return false;
-  if (!run_window_) EndProgram();
+  if (display_kind_ != DisplayKind::Wayland) {
+    run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
+    if (taken) {
+      run_marker_.reset();  // the other run's window is there: it alone counts
+      return false;
+    }
+    if (!run_window_) EndProgram();
+  }
 
   run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
   // Unload requests from outside: a close request to the window, or the
   // session asking the process to end.
-  g_unix_fd_add(run_window_->ConnectionFd(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
-                OnRunWindowEvents, this);
+  if (run_window_)
+    g_unix_fd_add(run_window_->ConnectionFd(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                  OnRunWindowEvents, this);
   for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) g_unix_signal_add(signal_number, OnUnloadRequest, this);
 
   run_form_->Form_Load();
@@ -251,6 +308,9 @@ int X11SaverPlatform::Run() {
 
 int RunSaver(const std::string& argument_text) {
   static X11SaverPlatform platform;  // lives until the process ends
+  // Drawing in a host's window and the preview name X windows.
+  const bool x11_only = ModeLetter(argument_text) == "P" || HostWindowFromValue(std::getenv(kHostWindowVariable)).requested;
+  platform.UseDisplay(SessionDisplay(x11_only));
   Main(argument_text, platform);
   return platform.Run();
 }

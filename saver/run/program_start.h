@@ -15,7 +15,9 @@ class StartedProgram {
   StartedProgram& operator=(const StartedProgram&) = delete;
 
   // Starts the program at `path` with no arguments; does not wait for it.
-  void Start(const std::string& path);
+  // `inherited_fd`, when not -1, is a close-on-exec descriptor the program
+  // alone inherits (its flag is cleared in the child only).
+  void Start(const std::string& path, int inherited_fd = -1);
   // Running until the process has ended (it is then reaped, so no zombie is
   // left behind) or when it never started.
   ProgramState State();

@@ -41,7 +41,7 @@ bool ReapWithin(pid_t pid, int timeout_ms, bool& clean) {
 
 // The child's side of Start: a clean signal state, the tie to the saver's
 // life, then the program.
-[[noreturn]] void RunChild(const char* path, char* const argv[], pid_t parent, int report) {
+[[noreturn]] void RunChild(const char* path, char* const argv[], pid_t parent, int report, int inherited_fd) {
   // Default handlers and an empty signal mask, whatever the saver's event
   // loop has installed.
   struct sigaction defaults {};
@@ -58,6 +58,7 @@ bool ReapWithin(pid_t pid, int timeout_ms, bool& clean) {
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   // The saver may have died before the line above took effect.
   if (getppid() != parent) _exit(127);
+  if (inherited_fd >= 0) fcntl(inherited_fd, F_SETFD, 0);
   execve(path, argv, environ);
   const int error = errno;
   [[maybe_unused]] const ssize_t written = write(report, &error, sizeof error);
@@ -73,7 +74,7 @@ void StartedProgram::CloseExitDescriptor() {
   exit_wait_handle_ = -1;
 }
 
-void StartedProgram::Start(const std::string& path) {
+void StartedProgram::Start(const std::string& path, int inherited_fd) {
   pid_ = -1;
   state_ = ProgramState::NotStarted;
   ended_cleanly_ = false;
@@ -86,7 +87,7 @@ void StartedProgram::Start(const std::string& path) {
   if (pipe2(report, O_CLOEXEC) != 0) return;
   const pid_t parent = getpid();
   const pid_t pid = fork();
-  if (pid == 0) RunChild(program.c_str(), argv, parent, report[1]);
+  if (pid == 0) RunChild(program.c_str(), argv, parent, report[1], inherited_fd);
   close(report[1]);
   // The pipe closes unread at a successful exec; a failed one sends errno.
   int child_errno = 0;

@@ -46,7 +46,7 @@ HANDLE RendererJob() {
 // The process handles stay open in Handles() for as long as the saver runs.
 StartedProgram::~StartedProgram() = default;
 
-void StartedProgram::Start(const std::string& path) {
+void StartedProgram::Start(const std::string& path, int /*inherited_fd*/) {
   pid_ = -1;
   exit_wait_handle_ = -1;
   state_ = ProgramState::NotStarted;
