@@ -3,7 +3,10 @@
 //   ORUNA_STANDIN_DELAY_MS  wait this long before opening the window (a slow
 //                           display-mode change);
 //   ORUNA_STANDIN_REPORT    append one line per start: "<argc> <textures>",
-//                           textures being 1 or 0 per bitmap file present.
+//                           textures being 1 or 0 per bitmap file present;
+//   ORUNA_STANDIN_WAYLAND   without an X display, stay until ended instead of
+//                           ending at once: "shown" reports the picture shown
+//                           (as the renderer does on Wayland), "never" never.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -15,6 +18,7 @@
 #include <fstream>
 #include <string>
 
+#include "shown_report.h"
 #include "texture_files.h"
 
 int main(int argc, char**) {
@@ -27,6 +31,10 @@ int main(int argc, char**) {
   if (const char* delay = std::getenv("ORUNA_STANDIN_DELAY_MS")) usleep(std::atoi(delay) * 1000);
 
   Display* display = XOpenDisplay(nullptr);
+  if (const char* wayland = std::getenv("ORUNA_STANDIN_WAYLAND"); display == nullptr && wayland != nullptr) {
+    if (std::strcmp(wayland, "shown") == 0) oruna::ReportPictureShown();
+    for (;;) pause();  // until a signal ends it
+  }
   if (display == nullptr) return 0;
   // Full screen, as the renderer: keys reach it wherever the pointer is.
   const int screen = DefaultScreen(display);
