@@ -73,9 +73,10 @@ class X11SaverPlatform final : public SaverPlatform {
     bool taken = false;
     const std::unique_ptr<SessionMarker> marker = SessionMarker::Take(kSettingsDialogTitle, taken);
     if (taken) return;
-    // GTK shows the dialog on the display the rest of Oruna uses.
+    // GTK shows the dialog on the display the rest of Oruna uses, unless
+    // the user has chosen a backend.
     if (display_kind_ != DisplayKind::NoDisplay)
-      setenv("GDK_BACKEND", display_kind_ == DisplayKind::Wayland ? "wayland" : "x11", 1);
+      setenv("GDK_BACKEND", display_kind_ == DisplayKind::Wayland ? "wayland" : "x11", 0);
     std::string why_not;
     if (!ShowSettingsDialogFromModule(oruna::ProgramFolder(), &why_not))
       std::fprintf(stderr, "Oruna.scr: the settings dialog cannot be shown: %s\n", why_not.c_str());

@@ -3,7 +3,7 @@
 // long as it lives, whatever display it shows on, so that a run on X11 and
 // a dialog on Wayland (or the other way round) of the same user exclude
 // each other as the two windows' titles do on one X display.
-// Limits: per user and machine (the markers live in the user's private
+// Limits: per user and machine (the markers live beside the user's private
 // exchange folder, see texture_files.h), not per display: two sessions of
 // one user at once share them. The kernel drops a marker when its holder
 // ends in any way, so a crashed run leaves none behind.

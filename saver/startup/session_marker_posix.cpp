@@ -20,12 +20,16 @@ bool IsPlain(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// The marker's file, opened for locking; -1 without a trusted folder. No
-// link is followed, so nobody can point a marker at another file.
+// The marker's file, opened for locking; -1 without a trusted folder. The
+// markers live beside the exchange folder, in its parent: the user's
+// runtime folder, or the program's own folder in the user's cache (both
+// the user's alone), so that the exchange folder holds the four textures
+// only. No link is followed, so nobody can point a marker at another file.
 int OpenMarkerFile(const std::string& name) {
-  const std::string dir = TextureExchangeDir();
-  if (dir.empty()) return -1;
-  const std::string path = dir + "/" + SessionMarkerFileName(name);
+  const std::string exchange = TextureExchangeDir();
+  const size_t slash = exchange.rfind('/');
+  if (exchange.empty() || slash == std::string::npos || slash == 0) return -1;
+  const std::string path = exchange.substr(0, slash) + "/" + SessionMarkerFileName(name);
   return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
 }
 
