@@ -1,4 +1,5 @@
-// Renderer window on Linux (X11, or Wayland through window_wayland_sdl) through SDL2: display-mode change with a silent
+// Renderer window on Linux through SDL2 (X11; on Wayland the full-screen
+// surface of window_wayland_sdl): display-mode change with a silent
 // windowed fallback, the GL context, the draw loop (paced to the display
 // where the swap does not wait, sleeping while the window is inactive) with
 // its 256-entry key table and active flag, and the ordered teardown.
@@ -6,6 +7,8 @@
 #include <SDL_syswm.h>
 #include <signal.h>
 #include <stdlib.h>
+
+#include <cstdio>
 
 #include "display_choice.h"
 #include "frame_pacer.h"
@@ -266,7 +269,15 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // SDL would otherwise settle for another driver (off-screen, console) and
   // draw, unseen and unstoppable, forever.
   const bool on_wayland = SessionDisplay(RendererInHostWindow()) == DisplayKind::Wayland;
+  if (on_wayland && !WaylandSeatOffered()) {
+    std::fprintf(stderr, "Oruna.dll: the Wayland compositor offers no input seat; nothing is shown\n");
+    return false;
+  }
   SDL_SetHint(SDL_HINT_VIDEODRIVER, on_wayland ? "wayland" : "x11");
+  // On Wayland SDL would hold an idle inhibitor on its surface: the idle
+  // daemon that started the run would then never see the user come back
+  // (no resume), nor blank or power down after it, as it is set up to.
+  if (on_wayland) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // SDL connects to the session's message bus at start. In a session without
   // one, the bus library would launch a bus daemon for the display, which
   // stays running after the renderer has ended (and costs the start its

@@ -39,7 +39,25 @@ wl_surface* SurfaceOf(SDL_Window* window) {
   return info.info.wl.surface;
 }
 
+void OnGlobal(void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+  if (std::strcmp(interface, wl_seat_interface.name) == 0) *static_cast<bool*>(data) = true;
+}
+void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
+const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
+
 }  // namespace
+
+bool WaylandSeatOffered() {
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) return false;
+  bool seat = false;
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &kRegistryListener, &seat);
+  wl_display_roundtrip(display);
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  return seat;
+}
 
 bool UsingWaylandDriver() {
   const char* driver = SDL_GetCurrentVideoDriver();

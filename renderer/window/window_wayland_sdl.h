@@ -17,6 +17,12 @@ namespace oruna {
 // True when SDL draws through its Wayland driver.
 bool UsingWaylandDriver();
 
+// True when the compositor of $WAYLAND_DISPLAY offers an input seat. SDL
+// 2.26's Wayland driver crashes in its start-up on a compositor without one
+// (headless weston), and such a compositor could not pass on an Escape
+// anyway; asked before SDL starts, over a connection of its own.
+bool WaylandSeatOffered();
+
 // The hidden full-screen window on the first output, for an OpenGL context.
 SDL_Window* CreateWaylandWindow(const char* title);
 

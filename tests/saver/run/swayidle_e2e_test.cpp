@@ -1,5 +1,7 @@
 // The README's swayidle line, run as written (with the program's folder and
-// a short timeout put in) under headless sway with XWayland: the saver starts
+// a short timeout put in) under headless sway, with XWayland (the run is
+// then native all the same: Wayland is preferred where both displays exist)
+// and without it: the saver starts
 // once the session has been idle for the timeout, ends when input arrives
 // (a key from a virtual keyboard, which the saver itself ignores), starts
 // again after the next idle period, and never runs twice at once.
@@ -73,11 +75,13 @@ class SaverWatch {
   std::thread thread_;
 };
 
-TEST(SwayIdle, TheReadmeLineStartsTheSaverOnIdleAndEndsItOnInputEveryTime) {
+class SwayIdle : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SwayIdle, TheReadmeLineStartsTheSaverOnIdleAndEndsItOnInputEveryTime) {
   const std::string readme_line = ReadmeLine();
   ASSERT_FALSE(readme_line.empty()) << "the README has a swayidle line";
   if (FindProgram("swayidle").empty()) GTEST_SKIP() << "swayidle is not installed";
-  WaylandSession session(WaylandSessionOptions{Compositor::kSway, 1280, 800, true, ""});
+  WaylandSession session(WaylandSessionOptions{Compositor::kSway, 1280, 800, GetParam(), ""});
   if (!session.ok() && session.why_not().find("not installed") != std::string::npos)
     GTEST_SKIP() << session.why_not();
   ASSERT_TRUE(session.ok()) << session.why_not();
@@ -114,6 +118,9 @@ TEST(SwayIdle, TheReadmeLineStartsTheSaverOnIdleAndEndsItOnInputEveryTime) {
   EXPECT_TRUE(session.End());
   std::cout << "whole test " << duration_cast<milliseconds>(steady_clock::now() - begin).count() << " ms\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(XWayland, SwayIdle, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "Enabled" : "Disabled"); });
 
 }  // namespace
 }  // namespace oruna::test
