@@ -88,15 +88,6 @@ bool HasFullscreenState(Display* d, Window w) {
   return false;
 }
 
-// XWayland lists, for a client whose mode change it emulates, the emulated
-// monitor areas (x, y, width, height each) on that client's windows.
-bool ModeEmulatedAt(Display* d, Window w, int width, int height) {
-  const std::vector<long> rects = LongProperty(d, w, "_XWAYLAND_RANDR_EMU_MONITOR_RECTS", XA_CARDINAL);
-  for (size_t i = 0; i + 3 < rects.size(); i += 4)
-    if (rects[i + 2] == width && rects[i + 3] == height) return true;
-  return false;
-}
-
 // Whether an active RandR monitor has exactly this area.
 bool IsMonitorArea(Display* d, int x, int y, int width, int height) {
   int count = 0;
@@ -112,6 +103,15 @@ bool IsMonitorArea(Display* d, int x, int y, int width, int height) {
 
 }  // namespace
 
+// XWayland lists, for a client whose mode change it emulates, the emulated
+// monitor areas (x, y, width, height each) on that client's windows.
+bool ModeEmulated(Display* display, unsigned long window, int width, int height) {
+  const std::vector<long> rects = LongProperty(display, window, "_XWAYLAND_RANDR_EMU_MONITOR_RECTS", XA_CARDINAL);
+  for (size_t i = 0; i + 3 < rects.size(); i += 4)
+    if (rects[i + 2] == width && rects[i + 3] == height) return true;
+  return false;
+}
+
 bool WindowAreaOnRoot(Display* display, unsigned long window, int& x, int& y, int& width, int& height) {
   XWindowAttributes attributes{};
   Window child = None;
@@ -125,7 +125,7 @@ bool WindowAreaOnRoot(Display* display, unsigned long window, int& x, int& y, in
 bool OutputSizedFullscreen(Display* display, unsigned long window, int width, int height) {
   int x = 0, y = 0, w = 0, h = 0;
   if (!WindowAreaOnRoot(display, window, x, y, w, h)) return false;
-  return ModeEmulatedAt(display, window, width, height) && HasFullscreenState(display, window) &&
+  return ModeEmulated(display, window, width, height) && HasFullscreenState(display, window) &&
          IsMonitorArea(display, x, y, w, h);
 }
 

@@ -43,6 +43,12 @@ void FinishFullscreenAnswer();
 // the window cannot be read.
 bool WindowAreaOnRoot(Display* display, unsigned long window, int& x, int& y, int& width, int& height);
 
+// True when the server only emulates the mode `width` x `height` for the
+// client of `window` and says so on it (XWayland's
+// _XWAYLAND_RANDR_EMU_MONITOR_RECTS names the emulated area): the output
+// itself keeps its own mode.
+bool ModeEmulated(Display* display, unsigned long window, int width, int height);
+
 // True when `window` was made full screen at the size of the output it is
 // on although the mode asked for was `width` x `height`: the server only
 // emulates the mode for the renderer (XWayland, which says so on the window

@@ -35,6 +35,8 @@ struct RendererState {
   // Set once the window shows in the requested display mode (with the
   // cursor hidden): what the teardown gives back.
   bool fullscreen = false;
+  // Set when the server only emulates that mode for the renderer (XWayland).
+  bool mode_emulated = false;
   bool active = true;
   bool keys[256] = {};
   // A press and its release can both arrive between two idle passes (a quick
@@ -248,7 +250,11 @@ bool ShowWindowForMode(int width, int height, bool created_fullscreen) {
   if (created_fullscreen) SDL_ShowCursor(SDL_DISABLE);
   ShowInFront(width, height, created_fullscreen);
   if (!created_fullscreen) return false;
-  if (FullscreenModeHolds(width, height) || FullscreenAtOutputSize(width, height)) return true;
+  if (FullscreenModeHolds(width, height) || FullscreenAtOutputSize(width, height)) {
+    SDL_SysWMinfo info;
+    g.mode_emulated = X11Info(info) && ModeEmulated(info.info.x11.display, info.info.x11.window, width, height);
+    return true;
+  }
   FallBackToWindow(width, height);
   return false;
 }
@@ -326,10 +332,15 @@ void DestroyRendererWindow() {
     // mapped window SDL waits up to 100 ms for a window manager to answer the
     // end of full screen (an answer that never comes without one), and the
     // window is going anyway.
-    UnmapWindow();
+    // Not so where the server only emulates the mode: XWayland 22 under
+    // weston crashes, now and then, when the full-screen window is unmapped
+    // before the mode is given back (seen here), and there a window manager
+    // always runs to answer.
+    if (!g.mode_emulated) UnmapWindow();
     SDL_SetWindowFullscreen(g.window, 0);
     SDL_ShowCursor(SDL_ENABLE);
     g.fullscreen = false;
+    g.mode_emulated = false;
   }
   if (g.context != nullptr) {
     SDL_GL_MakeCurrent(g.window, nullptr);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -122,6 +123,7 @@ bool WaylandSession::Start() {
     why_not_ = "no folders for the session";
     return false;
   }
+  ShareLeakSuppressions();
   return (options_.compositor == Compositor::kWeston ? StartWeston() : StartSway()) && WaitForDesktop();
 }
 
@@ -138,9 +140,29 @@ bool WaylandSession::WaitForDesktop() {
 }
 
 std::map<std::string, std::string> WaylandSession::ClientEnvironment() const {
-  return {{"XDG_RUNTIME_DIR", runtime_dir_}, {"HOME", home_},        {"WAYLAND_DISPLAY", wayland_display_},
-          {"DISPLAY", x_display_},           {"XAUTHORITY", ""},     {"XDG_CONFIG_HOME", home_ + "/.config"},
-          {"XDG_CACHE_HOME", home_ + "/.cache"}, {"DBUS_SESSION_BUS_ADDRESS", "disabled:"}};
+  std::map<std::string, std::string> env = {
+      {"XDG_RUNTIME_DIR", runtime_dir_}, {"HOME", home_},    {"WAYLAND_DISPLAY", wayland_display_},
+      {"DISPLAY", x_display_},           {"XAUTHORITY", ""}, {"XDG_CONFIG_HOME", home_ + "/.config"},
+      {"XDG_CACHE_HOME", home_ + "/.cache"}, {"DBUS_SESSION_BUS_ADDRESS", "disabled:"}};
+  if (!leak_options_.empty()) env["LSAN_OPTIONS"] = leak_options_;
+  return env;
+}
+
+// A sanitized build's leak checker reads its suppressions file at the start
+// and ends the program when it cannot: the session's user gets a copy it can
+// read (the tests' own may lie in a folder only root enters).
+void WaylandSession::ShareLeakSuppressions() {
+  const char* options = std::getenv("LSAN_OPTIONS");
+  if (options == nullptr || !OrdinaryUserForRoot()) return;
+  std::string text = options;
+  const std::string key = "suppressions=";
+  const size_t at = text.find(key);
+  if (at == std::string::npos) return;
+  const size_t end = std::min(text.find(':', at), text.size());
+  const std::string copy = dir_.path() + "/lsan.supp";
+  if (!WriteFileBytes(copy, ReadFileBytes(text.substr(at + key.size(), end - at - key.size())))) return;
+  chmod(copy.c_str(), 0644);
+  leak_options_ = text.replace(at + key.size(), end - at - key.size(), copy);
 }
 
 bool WaylandSession::StartWeston() {

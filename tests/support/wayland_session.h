@@ -118,10 +118,12 @@ class WaylandSession {
   bool StartSway();
   bool WaitForSocket();
   std::vector<std::string> AsSessionUser(std::vector<std::string> argv) const;
+  void ShareLeakSuppressions();
 
   WaylandSessionOptions options_;
   TempDir dir_;
   std::string runtime_dir_, home_, wayland_display_, x_display_;
+  std::string leak_options_;  // LSAN_OPTIONS for the session's user, when changed
   std::string why_not_;
   std::unique_ptr<ChildProcess> compositor_;
 };
