@@ -5,13 +5,18 @@
 // window in sway's tree, to the first screenshot that shows the scene over
 // the whole output, and from Escape (a virtual keyboard) to the saver's exit.
 // Screenshots take grim some tens of milliseconds, so the "shown" figure is
-// an upper bound by about that much.
+// an upper bound by about that much. Natively, also the renderer's CPU use
+// while its workspace is shown and while sway shows another one (no frame
+// callbacks: nothing should be drawn).
 // Usage: saver_timing_wayland [runs]   (medians, default 5)
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -53,7 +58,28 @@ std::string SwaySocket(const WaylandSession& session) {
 
 struct Timings {
   std::vector<double> mapped, shown, escape;
+  double cpu_shown = -1, cpu_hidden = -1;  // percent of one core
 };
+
+// utime + stime of a process, in clock ticks.
+long CpuTicks(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(in, line);
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos) return -1;
+  long utime = 0, stime = 0;
+  if (std::sscanf(line.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &utime, &stime) != 2)
+    return -1;
+  return utime + stime;
+}
+
+// Percent of one core `pid` uses over `seconds`.
+double CpuPercent(pid_t pid, int seconds) {
+  const long before = CpuTicks(pid);
+  oruna::test::SleepMs(seconds * 1000);
+  return 100.0 * static_cast<double>(CpuTicks(pid) - before) / (static_cast<double>(sysconf(_SC_CLK_TCK)) * seconds);
+}
 
 // One sitting of `runs` runs in a fresh sway session.
 bool Measure(bool native, int runs, Timings& t) {
@@ -81,6 +107,18 @@ bool Measure(bool native, int runs, Timings& t) {
     }, 20s);
     const auto shown_at = steady_clock::now();
     oruna::test::SleepMs(500);
+    if (native && run == 0) {
+      const std::vector<pid_t> renderer = oruna::test::ProcessesIn(programs, "Oruna.dll");
+      if (renderer.size() == 1) {
+        const std::string swaymsg = "env " + socket + " swaymsg ";
+        t.cpu_shown = CpuPercent(renderer[0], 3);
+        session.RunClient({"sh", "-c", swaymsg + "workspace 9 >/dev/null"}, 5s);
+        oruna::test::SleepMs(500);
+        t.cpu_hidden = CpuPercent(renderer[0], 3);
+        session.RunClient({"sh", "-c", swaymsg + "workspace 1 >/dev/null"}, 5s);
+        oruna::test::SleepMs(500);
+      }
+    }
     const auto escape = steady_clock::now();
     session.PressKey("Escape", "Oruna_VC");
     const bool ended = saver->Wait(10s).has_value();
@@ -109,6 +147,9 @@ int main(int argc, char** argv) {
                 " (medians of %d)\n",
                 native ? "native Wayland:" : "through XWayland:", Median(t.mapped), Median(t.shown),
                 Median(t.escape), runs);
+    if (native)
+      std::printf("sway native Wayland: renderer CPU %.1f %% of a core with its workspace shown, %.1f %% with another"
+                  " workspace shown (3 s each)\n", t.cpu_shown, t.cpu_hidden);
   }
   return 0;
 }
