@@ -141,6 +141,18 @@ TEST_F(WaylandNativeRun, SwayARunDuringTheSettingsDialogIsRefused) {
   EXPECT_TRUE(NothingLeft());
 }
 
+// A close request from the compositor (sway's kill, as a user's key binding
+// sends it) ends the renderer as Escape does, and the run with it.
+TEST_F(WaylandNativeRun, SwayACloseRequestEndsTheRun) {
+  Start(Compositor::kSway);
+  std::unique_ptr<ChildProcess> saver = Saver("/s");
+  std::optional<Screenshot> shot;
+  ASSERT_TRUE(WaitForScene(shot)) << (shot ? Describe(*shot) : "no screenshot");
+  EXPECT_EQ(SwayMsg({"[title=\"^Oruna_VC$\"] kill"}), 0);
+  EXPECT_EQ(saver->Wait(10s), 0);
+  EXPECT_TRUE(NothingLeft());
+}
+
 // Headless weston offers no input seat at all, and SDL 2.26's Wayland driver
 // crashes starting up on such a compositor: the renderer asks first, says
 // why on its error output, and the run ends at once with nothing left,
