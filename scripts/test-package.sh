@@ -38,7 +38,7 @@ for f in /usr/lib/oruna/Oruna.settings.so /usr/lib/oruna/Oruna.music.so; do
   grep -q "^-rw-r--r-- .* \.$f\$" <<<"$listing" || fail "$f is not mode 644"
 done
 dpkg-deb -x "$deb" "$work/root"
-grep -qx "exec '/usr/lib/oruna/Oruna.scr' /s" "$work/root/usr/libexec/xscreensaver/oruna" || fail "stand-in"
+grep -q "^exec '/usr/lib/oruna/Oruna.scr' /s" "$work/root/usr/libexec/xscreensaver/oruna" || fail "stand-in"
 grep -qx "Exec=/usr/libexec/xscreensaver/oruna" "$work/root/usr/share/applications/screensavers/oruna.desktop" || fail "theme"
 
 echo "== fields"

@@ -39,7 +39,16 @@ done
 
 echo "== host files"
 hack=$prefix/libexec/xscreensaver/oruna
-grep -qx "exec '$prefix/lib/oruna/Oruna.scr' /s" "$hack" || fail "stand-in does not start the installed saver: $(cat "$hack")"
+grep -q "^exec '$prefix/lib/oruna/Oruna.scr' /s" "$hack" || fail "stand-in does not start the installed saver: $(cat "$hack")"
+# Of the host's arguments only --window-id and its value go on, as one
+# argument each after /s (the saver replaced by a printer of its arguments).
+sed "s|^exec '$prefix/lib/oruna/Oruna.scr'|exec printf '[%s]'|" "$hack" >"$work/hack-arguments"
+passed() { sh "$work/hack-arguments" "$@"; }
+[ "$(passed)" = "[/s]" ] || fail "stand-in arguments: $(passed)"
+[ "$(passed -root /c)" = "[/s]" ] || fail "host arguments passed on: $(passed -root /c)"
+[ "$(passed -root --window-id 0x800C9C)" = "[/s][--window-id][0x800C9C]" ] || fail "window id: $(passed --window-id 0x800C9C)"
+[ "$(passed --window-id '0x1 /c')" = "[/s][--window-id][0x1 /c]" ] || fail "window id: $(passed --window-id '0x1 /c')"
+[ "$(passed --window-id)" = "[/s]" ] || fail "a window id switch without its value: $(passed --window-id)"
 xml=$prefix/share/xscreensaver/config/oruna.xml
 xmllint --noout "$xml" || fail "oruna.xml is not well-formed"
 # XScreenSaver pairs the settings file with the display mode by program name.
@@ -56,7 +65,7 @@ echo "== staged install (DESTDIR) names the final prefix"
 DESTDIR=$work/stage cmake --install "$build" --prefix /opt/oruna >"$work/stage.log" || { cat "$work/stage.log"; fail "staged install"; }
 [ "$(file_list "$work/stage/opt/oruna")" = "$expected_files" ] || fail "staged files"
 ! grep -rq "$work/stage" "$work/stage/opt/oruna/libexec" "$work/stage/opt/oruna/share" || fail "staging folder leaked into a host file"
-grep -q "exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libexec/xscreensaver/oruna" || fail "staged stand-in"
+grep -q "^exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libexec/xscreensaver/oruna" || fail "staged stand-in"
 grep -qx "Exec=/opt/oruna/libexec/xscreensaver/oruna" "$work/stage/opt/oruna/share/applications/screensavers/oruna.desktop" ||
   fail "staged theme"
 
