@@ -98,6 +98,8 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$
 for f in $expected; do [ -e "$f" ] || fail "$f not installed"; done
 tests/packaging/xscreensaver_test.sh /usr
 tests/packaging/mate_screensaver_test.sh /usr
+tests/packaging/xscreensaver_settings_test.sh /usr
+tests/packaging/mate_settings_test.sh /usr
 echo "== remove the package"
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq oruna
 for f in $expected; do [ ! -e "$f" ] || fail "$f left after removal"; done
