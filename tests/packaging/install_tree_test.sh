@@ -69,6 +69,23 @@ grep -q "^exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libex
 grep -qx "Exec=/opt/oruna/libexec/xscreensaver/oruna" "$work/stage/opt/oruna/share/applications/screensavers/oruna.desktop" ||
   fail "staged theme"
 
+echo "== without a display, one line says why"
+# A free display number: Xvfb is not started yet, and :9999 has no socket.
+for display in unset :9999; do
+  for switch in /s /p ""; do
+    status=0
+    if [ "$display" = unset ]; then
+      env -u DISPLAY XDG_RUNTIME_DIR="$work" "$prefix/lib/oruna/Oruna.scr" $switch 2>"$work/nodisplay.err" || status=$?
+    else
+      DISPLAY=$display XDG_RUNTIME_DIR="$work" "$prefix/lib/oruna/Oruna.scr" $switch 2>"$work/nodisplay.err" || status=$?
+    fi
+    [ "$status" -eq 0 ] || fail "no display ($display, '$switch'): exit status $status"
+    [ "$(wc -l <"$work/nodisplay.err")" -eq 1 ] && grep -q '^Oruna.scr: cannot open the X display' "$work/nodisplay.err" ||
+      fail "no display ($display, '$switch'): $(cat "$work/nodisplay.err")"
+  done
+done
+grep -qx 'Oruna.scr: cannot open the X display ":9999"' "$work/nodisplay.err" || fail "the display's name: $(cat "$work/nodisplay.err")"
+
 echo "== the stand-in runs the installed programs"
 start_xvfb "$work"
 mkdir -m 700 "$work/runtime"
