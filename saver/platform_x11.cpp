@@ -12,10 +12,12 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <optional>
 
+#include "command_line.h"
 #include "cursor_x11.h"
 #include "desktop_mode_x11.h"
 #include "file_replace.h"
@@ -33,6 +35,9 @@
 
 namespace oruna {
 namespace {
+
+// The caption of a settings preview's hidden run form.
+constexpr const char* kPreviewRunFormTitle = "Oruna_Preview";
 
 class X11SaverPlatform final : public SaverPlatform {
  public:
@@ -61,11 +66,33 @@ class X11SaverPlatform final : public SaverPlatform {
     if (!preview_) EndProgram();
   }
 
-  bool LoadRunForm(const std::string& argument_text) override;
+  bool LoadRunForm(const std::string& argument_text, RunRole role) override;
 
   HostWindowState RunHostWindow() override {
     if (!host_window_) host_window_ = CheckHostWindowX11(XDisplay());
     return *host_window_;
+  }
+
+  HostWindowShape RunHostWindowShape() override { return ShapeOfHostWindowX11(XDisplay(), HostWindowIdX11()); }
+
+  // The renderer draws in a child of the host's window when it has one, and
+  // in a top-level window of its own otherwise.
+  bool RendererWindowExists(const std::string& title) override {
+    TitleScope scope{TitleScope::TopLevel, None};
+    if (RunHostWindow() == HostWindowState::Usable) scope = {TitleScope::Inside, HostWindowIdX11()};
+    return titles_.Exists(XDisplay(), title, scope);
+  }
+
+  // A run or a preview without a display would end showing nothing; whoever
+  // started it (a user at a terminal, an idle daemon's log) learns why. Once:
+  // the display is opened here and kept.
+  void SayWhenThereIsNoDisplay() {
+    if (XDisplay() != nullptr) return;
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0')
+      std::fprintf(stderr, "Oruna.scr: cannot open the X display: DISPLAY is not set\n");
+    else
+      std::fprintf(stderr, "Oruna.scr: cannot open the X display \"%s\"\n", name);
   }
 
   bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
@@ -218,15 +245,18 @@ gboolean X11SaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) 
   return G_SOURCE_CONTINUE;
 }
 
-bool X11SaverPlatform::LoadRunForm(const std::string& argument_text) {
+bool X11SaverPlatform::LoadRunForm(const std::string& argument_text, RunRole role) {
   // A real top-level window carrying its caption on the display for a second
-  // instance to find, and never shown; made only where no other run's is.
+  // instance to find, and never shown; made only where no other run's is. A
+  // preview's has a caption of its own, which no instance looks for, and
+  // serves only to take close requests.
+  const bool saver = role == RunRole::Saver;
   bool taken = false;
-  run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
+  run_window_ = RunWindowX11::Create(saver ? kRunFormTitle : kPreviewRunFormTitle, taken, saver);
   if (taken) return false;
   if (!run_window_) EndProgram();
 
-  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
+  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text, role);
   // Unload requests from outside: a close request to the window, or the
   // session asking the process to end.
   g_unix_fd_add(run_window_->ConnectionFd(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
@@ -251,6 +281,8 @@ int X11SaverPlatform::Run() {
 
 int RunSaver(const std::string& argument_text) {
   static X11SaverPlatform platform;  // lives until the process ends
+  // The settings dialog says itself why it cannot be shown.
+  if (ModeLetter(argument_text) != "C") platform.SayWhenThereIsNoDisplay();
   Main(argument_text, platform);
   return platform.Run();
 }

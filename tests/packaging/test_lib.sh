@@ -57,3 +57,37 @@ star_visible() {
   read -r r g b < <(middle_colour) || return 1
   [ "$r" -gt 128 ] && [ "$r" -gt $((b + 64)) ]
 }
+
+# music_configured <home> <owner>: a two-second MP3 tone in <home> and the
+# user's Oruna.ini (~/.config/oruna) choosing it, owned by <owner> (user:group).
+music_configured() {
+  local home=$1 owner=$2
+  mkdir -p "$home/.config/oruna"
+  sox -q -n -r 44100 -c 2 "$home/tone.mp3" synth 2 sine 440 || fail "sox could not make an MP3"
+  printf '[Section]\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=%s\r\n' "$home/tone.mp3" >"$home/.config/oruna/Oruna.ini"
+  chown -R "$owner" "$home/.config" "$home/tone.mp3"
+}
+
+# music_loaded <pid>: the process has the music module (and with it
+# SDL2_mixer) mapped. A run loads it only to play music.
+music_loaded() { grep -q 'Oruna\.music\.so\|libSDL2_mixer' "/proc/$1/maps" 2>/dev/null; }
+
+# window_area <window id>: "WIDTHxHEIGHT+X+Y" of the window on the screen.
+window_area() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}'
+}
+
+# star_in_window <window id>: the scene's star shows in the window: the
+# middle third of its area is clearly orange, not the host's black or grey.
+star_in_window() {
+  local w h x y r g b
+  IFS='x+' read -r w h x y < <(window_area "$1") || return 1
+  [ "${w:-0}" -ge 30 ] && [ "${h:-0}" -ge 30 ] || return 1
+  read -r r g b < <(import -window root -crop "$((w / 3))x$((h / 3))+$((x + w / 3))+$((y + h / 3))" +repage \
+    -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]\n' info: 2>/dev/null) || return 1
+  [ "$r" -gt 100 ] && [ "$r" -gt $((b + 48)) ]
+}
+
+# host_window_of <pid>: the $XSCREENSAVER_WINDOW the process was started with.
+host_window_of() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | sed -n 's/^XSCREENSAVER_WINDOW=//p'; }
