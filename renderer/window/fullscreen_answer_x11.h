@@ -19,7 +19,11 @@
 // full-screen size, so giving it that size again would go unseen. The
 // window is therefore made one row shorter before it is shown, and the
 // answer gives it the full size back, which SDL sees at once.
+//
+// Also here: reading a window manager's answer that is not the mode's size
+// (OutputSizedFullscreen) and where the window really is (WindowAreaOnRoot).
 #pragma once
+#include <X11/Xlib.h>
 
 namespace oruna {
 
@@ -33,5 +37,27 @@ void StartFullscreenAnswer(const char* display_name, unsigned long window, int w
 // full size if the request never came (a refused mode change sends none).
 // Safe when nothing was started.
 void FinishFullscreenAnswer();
+
+// Where `window`'s inside is on the root window, as the server has it now
+// (a window manager may have placed it elsewhere than asked). False when
+// the window cannot be read.
+bool WindowAreaOnRoot(Display* display, unsigned long window, int& x, int& y, int& width, int& height);
+
+// True when the server only emulates the mode `width` x `height` for the
+// client of `window` and says so on it (XWayland's
+// _XWAYLAND_RANDR_EMU_MONITOR_RECTS names the emulated area): the output
+// itself keeps its own mode.
+bool ModeEmulated(Display* display, unsigned long window, int width, int height);
+
+// True when `window` was made full screen at the size of the output it is
+// on although the mode asked for was `width` x `height`: the server only
+// emulates the mode for the renderer (XWayland, which says so on the window
+// in _XWAYLAND_RANDR_EMU_MONITOR_RECTS, naming that size), and the window
+// manager answered the full-screen request (_NET_WM_STATE_FULLSCREEN) by
+// giving the window its output's area, origin and size, instead of the
+// emulated size (weston does). The whole output then shows the scene. On a
+// server that changes modes for real, a window the manager stretched over a
+// monitor that kept its mode is a refused change and gives false.
+bool OutputSizedFullscreen(Display* display, unsigned long window, int width, int height);
 
 }  // namespace oruna

@@ -29,6 +29,8 @@ struct RendererState {
   // Set once the window shows in the requested display mode (with the
   // cursor hidden): what the teardown gives back.
   bool fullscreen = false;
+  // Set when the server only emulates that mode for the renderer (XWayland).
+  bool mode_emulated = false;
   bool active = true;
   bool keys[256] = {};
   // A press and its release can both arrive between two idle passes (a quick
@@ -173,15 +175,33 @@ void SetGlAttributes(int bits) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-// Blacks out every monitor around the renderer's area: its display in full
-// screen, the requested client area at the top-left corner in a window.
+// The renderer's area as it should be: its display in full screen, else the
+// requested client area at the top-left corner.
+ScreenRect IntendedArea(int width, int height) {
+  SDL_Rect bounds;
+  if (g.fullscreen && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(g.window), &bounds) == 0)
+    return {bounds.x, bounds.y, bounds.w, bounds.h};
+  return {0, 0, width, height};
+}
+
+// Blacks out every monitor around the renderer's area where it really is:
+// a window manager may place the windowed fallback elsewhere than the corner
+// it asked for (weston does), and covers that assumed the corner would leave
+// the desktop showing; one that stretched a full-screen window over its
+// output (OutputSizedFullscreen) draws beyond the emulated mode's bounds.
+// The server's answer counts once it is in: in a window the requested size,
+// in full screen at least the display's area. Until then the intended area
+// does (a manager still busy with the fallback's move).
 void CoverTheRest(int width, int height) {
   SDL_SysWMinfo info;
   if (!X11Info(info)) return;
-  ScreenRect drawn{0, 0, width, height};
-  SDL_Rect bounds;
-  if (g.fullscreen && SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(g.window), &bounds) == 0)
-    drawn = {bounds.x, bounds.y, bounds.w, bounds.h};
+  ScreenRect drawn = IntendedArea(width, height);
+  ScreenRect real;
+  if (WindowAreaOnRoot(info.info.x11.display, info.info.x11.window, real.x, real.y, real.width, real.height)) {
+    const bool settled = g.fullscreen ? real.width >= drawn.width && real.height >= drawn.height
+                                      : real.width == width && real.height == height;
+    if (settled) drawn = real;
+  }
   CoverOtherMonitors({info.info.x11.window, info.info.x11.display}, drawn, g.fullscreen);
 }
 
@@ -209,14 +229,26 @@ void ShowInFront(int width, int height, bool created_fullscreen) {
   SDL_RaiseWindow(g.window);
 }
 
+// A window manager on a server that only emulates modes (XWayland) may
+// answer the full-screen request with the output's own size: the scene is
+// then drawn over the whole output at that size, which is full screen.
+bool FullscreenAtOutputSize(int width, int height) {
+  SDL_SysWMinfo info;
+  return X11Info(info) && OutputSizedFullscreen(info.info.x11.display, info.info.x11.window, width, height);
+}
+
 // Shows the window made by CreateWindowForMode. A window created for full
 // screen gets its mode only now, and the display may still refuse it; then
-// it becomes the windowed fallback. True when the window shows in the mode.
+// it becomes the windowed fallback. True when the window shows full screen.
 bool ShowWindowForMode(int width, int height, bool created_fullscreen) {
   if (created_fullscreen) SDL_ShowCursor(SDL_DISABLE);
   ShowInFront(width, height, created_fullscreen);
   if (!created_fullscreen) return false;
-  if (FullscreenModeHolds(width, height)) return true;
+  if (FullscreenModeHolds(width, height) || FullscreenAtOutputSize(width, height)) {
+    SDL_SysWMinfo info;
+    g.mode_emulated = X11Info(info) && ModeEmulated(info.info.x11.display, info.info.x11.window, width, height);
+    return true;
+  }
   FallBackToWindow(width, height);
   return false;
 }
@@ -272,10 +304,15 @@ void DestroyRendererWindow() {
     // mapped window SDL waits up to 100 ms for a window manager to answer the
     // end of full screen (an answer that never comes without one), and the
     // window is going anyway.
-    UnmapWindow();
+    // Not so where the server only emulates the mode: XWayland 22 under
+    // weston crashes, now and then, when the full-screen window is unmapped
+    // before the mode is given back (seen here), and there a window manager
+    // always runs to answer.
+    if (!g.mode_emulated) UnmapWindow();
     SDL_SetWindowFullscreen(g.window, 0);
     SDL_ShowCursor(SDL_ENABLE);
     g.fullscreen = false;
+    g.mode_emulated = false;
   }
   if (g.context != nullptr) {
     SDL_GL_MakeCurrent(g.window, nullptr);

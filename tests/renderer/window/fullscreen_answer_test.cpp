@@ -11,6 +11,8 @@
 #include "fullscreen_answer_x11.h"
 
 #include <chrono>
+#include <tuple>
+#include <vector>
 #include <utility>
 
 #include "test_support.h"
@@ -103,6 +105,55 @@ TEST_F(FullscreenAnswer, AWindowManagerIsLeftToAnswerItself) {
   SendStateRequest(stays, kAdd, "_NET_WM_STATE_FULLSCREEN");
   FinishFullscreenAnswer();
   EXPECT_EQ(ServerSize(stays), std::make_pair(1024, 700));
+}
+
+// Reading a window manager's output-sized answer (weston under XWayland):
+// the state, the emulated mode and the window's area are set here by hand
+// on a 1024x768 Xvfb, whose one monitor is the whole screen.
+class OutputSizedAnswer : public FullscreenAnswer {
+ protected:
+  void SetLongs(const char* name, Atom type, const std::vector<long>& values) {
+    XChangeProperty(d_, window_, XInternAtom(d_, name, False), type, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values.data()), static_cast<int>(values.size()));
+    XSync(d_, False);
+  }
+  void SetFullscreenState() {
+    SetLongs("_NET_WM_STATE", XA_ATOM, {static_cast<long>(XInternAtom(d_, "_NET_WM_STATE_FULLSCREEN", False))});
+  }
+  void SetEmulatedMode(long width, long height) {
+    SetLongs("_XWAYLAND_RANDR_EMU_MONITOR_RECTS", XA_CARDINAL, {0, 0, width, height});
+  }
+};
+
+TEST_F(OutputSizedAnswer, CountsOnlyAFullScreenWindowOverItsWholeOutputInAnEmulatedMode) {
+  XMapWindow(d_, window_);
+  XSync(d_, False);
+  int x = -1, y = -1, w = 0, h = 0;
+  ASSERT_TRUE(WindowAreaOnRoot(d_, window_, x, y, w, h));
+  EXPECT_EQ(std::make_tuple(x, y, w, h), std::make_tuple(0, 0, 1024, 768));
+
+  // A real server that kept its mode: the manager's stretch is a refusal.
+  SetFullscreenState();
+  EXPECT_FALSE(OutputSizedFullscreen(d_, window_, 800, 600));
+  // The server emulates 800x600 for the renderer, the manager made it full
+  // screen at the output's size: full screen.
+  SetEmulatedMode(800, 600);
+  EXPECT_TRUE(OutputSizedFullscreen(d_, window_, 800, 600));
+  // Emulated for another size than the one asked for.
+  EXPECT_FALSE(OutputSizedFullscreen(d_, window_, 640, 480));
+  // Not over the whole output: moved off its origin, or smaller.
+  XMoveWindow(d_, window_, 10, 0);
+  XSync(d_, False);
+  EXPECT_FALSE(OutputSizedFullscreen(d_, window_, 800, 600));
+  XMoveResizeWindow(d_, window_, 0, 0, 1000, 768);
+  XSync(d_, False);
+  EXPECT_FALSE(OutputSizedFullscreen(d_, window_, 800, 600));
+  XResizeWindow(d_, window_, 1024, 768);
+  XSync(d_, False);
+  EXPECT_TRUE(OutputSizedFullscreen(d_, window_, 800, 600));
+  // Without the manager's full-screen state (it made a normal window big).
+  SetLongs("_NET_WM_STATE", XA_ATOM, {});
+  EXPECT_FALSE(OutputSizedFullscreen(d_, window_, 800, 600));
 }
 
 }  // namespace
