@@ -14,6 +14,7 @@
 #include "loaded_modules.h"
 #include "message_box_sdl.h"
 #include "monitor_cover.h"
+#include "no_display_x11.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -21,6 +22,7 @@ namespace oruna {
 namespace {
 
 constexpr int kEscape = 27;  // SDL keycodes of ASCII keys equal the key codes
+constexpr const char* kProgramName = "Oruna.dll";  // how the renderer signs what it says
 
 struct RendererState {
   SDL_Window* window = nullptr;
@@ -242,7 +244,10 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // launch); the renderer needs no service from a bus that nobody else uses.
   const char* bus = getenv("DBUS_SESSION_BUS_ADDRESS");
   if (bus == nullptr || *bus == '\0') setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    ReportUnreachableDisplay(kProgramName);
+    return false;
+  }
   g.video_started = true;
   EndOnHangUp();
   SetGlAttributes(bits);
