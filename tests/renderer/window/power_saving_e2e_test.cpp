@@ -1,0 +1,132 @@
+// The real Oruna.dll and the display's power saving, on a private Xvfb. In a
+// host's window the X server's own screen saver still comes on after its
+// time-out (the host's blanking and power-down timers run), while alone the
+// renderer holds it off as long as it runs. With the monitor reported off,
+// in standby or suspended (a preloaded stand-in for the DPMS query, which
+// Xvfb lacks), frames stop; reported on, they start again; Escape and
+// SIGTERM still end the run while the monitor is dark.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+// clang-format on
+#include <signal.h>
+#include <stdio.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "renderer_e2e_support.h"
+#include "test_support.h"
+#include "x11_test_util.h"
+
+namespace oruna::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The X server's screen saver (MIT-SCREEN-SAVER): on once the server has
+// seen no input for its time-out, unless a client suspends it.
+class ServerScreenSaver : public RendererOnScreenTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(StartScreen("1024x768x24"));
+    int event_base = 0, error_base = 0;
+    ASSERT_TRUE(XScreenSaverQueryExtension(x11_->get(), &event_base, &error_base));
+  }
+  // Gives the server's saver a time-out of one second.
+  void SetOneSecondTimeOut() {
+    XSetScreenSaver(x11_->get(), 1, 0, PreferBlanking, AllowExposures);
+    XSync(x11_->get(), False);
+  }
+  bool SaverOn() {
+    XScreenSaverInfo info{};
+    return XScreenSaverQueryInfo(x11_->get(), DefaultRootWindow(x11_->get()), &info) != 0 &&
+           info.state == ScreenSaverOn;
+  }
+  bool SaverComesOnWithin(std::chrono::milliseconds timeout) {
+    return WaitUntil([&] { return SaverOn(); }, timeout);
+  }
+};
+
+TEST_F(ServerScreenSaver, InAHostsWindowTheServersSaverStillComesOnAfterItsTimeOut) {
+  // A black host window over the whole screen: the picture check sees the
+  // scene, not the host.
+  const Window host = MakeTestWindow(x11_->get(), 0, 0, 1024, 768, 0x000000);
+  ASSERT_NO_FATAL_FAILURE(StartAndShow({{"XSCREENSAVER_WINDOW", std::to_string(host)}}));
+  SetOneSecondTimeOut();
+  EXPECT_TRUE(SaverComesOnWithin(5s)) << "the renderer suspended the server's screen saver";
+  run_.process().Kill(SIGTERM);  // a host's way to end its hack
+  EXPECT_EQ(run_.process().Wait(5s), 0);
+}
+
+TEST_F(ServerScreenSaver, AloneTheRendererHoldsTheServersSaverOffUntilItEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartAndShow());
+  SetOneSecondTimeOut();
+  EXPECT_FALSE(SaverComesOnWithin(3s)) << "the screen saver came on over the renderer";
+  EndWithEscape();
+  // The server's saver works: with the renderer gone it comes on.
+  EXPECT_TRUE(SaverComesOnWithin(5s));
+}
+
+// The renderer with the stand-in monitor and its frame counter preloaded.
+class DarkMonitor : public RendererOnScreenTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(StartScreen("1024x768x24"));
+    level_file_ = run_.runtime() + "/monitor-level";
+    frames_file_ = run_.runtime() + "/frames";
+    SetLevel("on");
+    // The sanitizer runtime wants to be loaded first; the shim has no
+    // instrumented code, so its place in the list does not matter.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ASSERT_NO_FATAL_FAILURE(StartAndShow({{"LD_PRELOAD", ORUNA_MONITOR_POWER_SHIM},
+                                          {"ORUNA_MONITOR_LEVEL_FILE", level_file_},
+                                          {"ORUNA_FRAME_COUNT_FILE", frames_file_},
+                                          {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"}}));
+  }
+  // Replaced whole, so that the renderer never reads half a word.
+  void SetLevel(const std::string& level) {
+    const std::string next = level_file_ + ".next";
+    ASSERT_TRUE(WriteFileBytes(next, std::vector<uint8_t>(level.begin(), level.end())));
+    ASSERT_EQ(rename(next.c_str(), level_file_.c_str()), 0);
+  }
+  long Frames() { return std::atol(ReadText(frames_file_).c_str()); }
+  bool FramesCome() {
+    const long before = Frames();
+    return WaitUntil([&] { return Frames() >= before + 3; }, 10s);
+  }
+  // Once the renderer has had time to look at the level (half a second, and
+  // a slow frame that was already under way), no frame for a second.
+  bool FramesStop() {
+    SleepMs(1500);
+    const long before = Frames();
+    SleepMs(1000);
+    return Frames() == before;
+  }
+
+  std::string level_file_, frames_file_;
+};
+
+TEST_F(DarkMonitor, FramesStopWhileOffInStandbyOrSuspendedAndStartAgainWhenOnAndEscapeEndsItWhileOff) {
+  ASSERT_TRUE(FramesCome());
+  for (const char* level : {"off", "standby", "suspend"}) {
+    SetLevel(level);
+    EXPECT_TRUE(FramesStop()) << level;
+    SetLevel("on");
+    EXPECT_TRUE(FramesCome()) << "after " << level;
+  }
+  SetLevel("off");
+  ASSERT_TRUE(FramesStop());
+  EndWithEscape();
+}
+
+TEST_F(DarkMonitor, SigtermEndsItWhileTheMonitorIsOff) {
+  SetLevel("off");
+  ASSERT_TRUE(FramesStop());
+  run_.process().Kill(SIGTERM);
+  EXPECT_EQ(run_.process().Wait(2s), 0);
+}
+
+}  // namespace
+}  // namespace oruna::test
