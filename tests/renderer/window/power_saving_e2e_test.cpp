@@ -77,8 +77,8 @@ class DarkMonitor : public RendererOnScreenTest {
     level_file_ = run_.runtime() + "/monitor-level";
     frames_file_ = run_.runtime() + "/frames";
     SetLevel("on");
-    // The sanitizer runtime wants to be loaded first; the shim has no
-    // instrumented code, so its place in the list does not matter.
+    // The sanitizer runtime wants to be loaded first; a preloaded library
+    // comes before it, and this one replaces no function the runtime does.
     const char* asan = std::getenv("ASAN_OPTIONS");
     ASSERT_NO_FATAL_FAILURE(StartAndShow({{"LD_PRELOAD", ORUNA_MONITOR_POWER_SHIM},
                                           {"ORUNA_MONITOR_LEVEL_FILE", level_file_},
