@@ -12,6 +12,7 @@ packages=(
   sox libsox-fmt-mp3 clang libclang-rt-14-dev
   libxml2-utils desktop-file-utils mate-screensaver dbus-daemon  # installation tests
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xfwm4  # monitor and window manager tests
+  dbus-bin  # the screen-saver calls on a session bus, watched by the power-saving tests
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -24,8 +24,8 @@ void DarkScreenWatch::Poll(Clock::time_point now) {
   asked_ = now;
   CARD16 level = DPMSModeOn;
   BOOL enabled = False;
-  // With DPMS switched off the server keeps the monitor on whatever level
-  // it last had; a failed query leaves the last answer.
+  // With DPMS switched off the server powers nothing down, whatever level
+  // it reports; a failed query leaves the last answer.
   if (DPMSInfo(display_, &level, &enabled)) dark_ = enabled && level != DPMSModeOn;
 }
 
