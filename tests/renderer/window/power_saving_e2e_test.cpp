@@ -50,9 +50,9 @@ class ServerScreenSaver : public RendererOnScreenTest {
         "/bin/sh", "-c", "exec dbus-daemon --session --nofork --address=\"$0\" 2>/dev/null", bus_address_});
     ASSERT_TRUE(WaitUntil([&] { return FileExists(socket); }, 10s));
     calls_file_ = bus_dir_.path() + "/calls";
+    const std::string watch = "exec dbus-monitor --address \"$0\" \"interface='org.freedesktop.ScreenSaver'\"";
     monitor_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "/bin/sh", "-c", "exec dbus-monitor --address \"$0\" \"interface='org.freedesktop.ScreenSaver'\" >\"$1\" 2>/dev/null",
-        bus_address_, calls_file_});
+        "/bin/sh", "-c", watch + " >\"$1\" 2>/dev/null", bus_address_, calls_file_});
     // The monitor's own name comes and goes once it watches.
     ASSERT_TRUE(WaitUntil([&] { return ReadText(calls_file_).find("NameLost") != std::string::npos; }, 10s));
   }
@@ -113,10 +113,11 @@ class DarkMonitor : public RendererOnScreenTest {
     // The sanitizer runtime wants to be loaded first; a preloaded library
     // comes before it, and this one replaces no function the runtime does.
     const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asan_options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
     ASSERT_NO_FATAL_FAILURE(StartAndShow({{"LD_PRELOAD", ORUNA_MONITOR_POWER_SHIM},
                                           {"ORUNA_MONITOR_LEVEL_FILE", level_file_},
                                           {"ORUNA_FRAME_COUNT_FILE", frames_file_},
-                                          {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"}}));
+                                          {"ASAN_OPTIONS", asan_options}}));
   }
   // Replaced whole, so that the renderer never reads half a word.
   void SetLevel(const std::string& level) {
