@@ -1,12 +1,16 @@
 // Renderer window on Linux/X11 through SDL2: display-mode change with a silent
 // windowed fallback, the GL context, the draw loop (paced to the display
 // where the swap does not wait, sleeping while the window is inactive) with
-// its 256-entry key table and active flag, and the ordered teardown.
+// its 256-entry key table and active flag, waiting instead of drawing while
+// the monitor is powered down, and the ordered teardown.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <signal.h>
 #include <stdlib.h>
 
+#include <algorithm>
+
+#include "display_power_x11.h"
 #include "frame_pacer.h"
 #include "fullscreen_answer_x11.h"
 #include "host_child_window_sdl.h"
@@ -14,6 +18,7 @@
 #include "loaded_modules.h"
 #include "message_box_sdl.h"
 #include "monitor_cover.h"
+#include "no_display_x11.h"
 #include "renderer_window.h"
 #include "scene.h"
 
@@ -21,6 +26,7 @@ namespace oruna {
 namespace {
 
 constexpr int kEscape = 27;  // SDL keycodes of ASCII keys equal the key codes
+constexpr const char* kProgramName = "Oruna.dll";  // how the renderer signs what it says
 
 struct RendererState {
   SDL_Window* window = nullptr;
@@ -37,6 +43,7 @@ struct RendererState {
   // tap while a slow frame is drawn); the table alone would then never show
   // Escape as held. The press is remembered until an idle pass has seen it.
   bool escape_pressed = false;
+  DarkScreenWatch dark_screen;  // monitor off, in standby or suspended: nothing is drawn
 };
 RendererState g;
 
@@ -205,6 +212,12 @@ void CoverTheRest(int width, int height) {
   CoverOtherMonitors({info.info.x11.window, info.info.x11.display}, drawn, g.fullscreen);
 }
 
+// Watches the monitor's power level on the window's X connection.
+void StartDarkScreenWatch() {
+  SDL_SysWMinfo info;
+  if (X11Info(info)) g.dark_screen.Start(info.info.x11.display);
+}
+
 // A hang-up (the terminal or session that started the renderer going away)
 // ends it as SIGTERM does, through the teardown that gives the desktop its
 // display mode back; by default it would kill the renderer on the spot. A
@@ -274,12 +287,20 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // launch); the renderer needs no service from a bus that nobody else uses.
   const char* bus = getenv("DBUS_SESSION_BUS_ADDRESS");
   if (bus == nullptr || *bus == '\0') setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+  // Inside a host's window the host owns the screen, cursor and keyboard,
+  // and blanks and powers down the monitor on its own schedule: SDL must not
+  // suspend the server's screen saver (and its power-saving timers) nor ask
+  // the session bus to inhibit it, as it does by default. Alone, the
+  // renderer is the screen saver, and keeps SDL's default.
+  const bool hosted = RendererInHostWindow();
+  if (hosted) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    ReportUnreachableDisplay(kProgramName);
+    return false;
+  }
   g.video_started = true;
   EndOnHangUp();
   SetGlAttributes(bits);
-  // Inside a host's window the host owns the screen, cursor and keyboard.
-  const bool hosted = RendererInHostWindow();
   const bool fullscreen_requested = fullscreen && !hosted;
   bool created_fullscreen = false;
   g.window = hosted ? AdoptHostChildWindow(title, bits)
@@ -288,6 +309,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   if (g.window != nullptr && CreateContext()) {
     if (!hosted) g.fullscreen = ShowWindowForMode(width, height, created_fullscreen);
     ResizeToDrawable();
+    StartDarkScreenWatch();
     if (InitScene()) {
       if (!hosted) CoverTheRest(width, height);  // a host covers its screen itself
       return true;
@@ -299,6 +321,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
 
 void DestroyRendererWindow() {
   RemoveMonitorCovers();
+  g.dark_screen.Stop();
   if (g.fullscreen && g.window != nullptr) {
     // Back to the desktop's own mode. The window is unmapped first: on a
     // mapped window SDL waits up to 100 ms for a window manager to answer the
@@ -348,6 +371,14 @@ int RunRendererLoop() {
       continue;
     }
     const auto start = FramePacer::Clock::now();
+    g.dark_screen.Poll(start);
+    if (g.dark_screen.dark()) {
+      // No event tells that the monitor is back: sleep until the next look
+      // at its power level; events (Escape, a close request, SIGTERM) still
+      // end the wait.
+      SDL_WaitEventTimeout(nullptr, std::max(1, WaitMilliseconds(g.dark_screen.next_ask() - start)));
+      continue;
+    }
     if (const int wait_ms = WaitMilliseconds(pacer.TimeToNextFrame(start)); wait_ms > 0) {
       SDL_WaitEventTimeout(nullptr, wait_ms);  // events (Escape) still end the wait
       continue;
