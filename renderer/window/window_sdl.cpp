@@ -294,6 +294,10 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // renderer is the screen saver, and keeps SDL's default.
   const bool hosted = RendererInHostWindow();
   if (hosted) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // What the bus's inhibit request names, where a desktop lists who keeps
+  // the screen awake (SDL's default is "My SDL application", "Playing a game").
+  SDL_SetHint(SDL_HINT_APP_NAME, "Oruna");
+  SDL_SetHint(SDL_HINT_SCREENSAVER_INHIBIT_ACTIVITY_NAME, "Showing the Oruna screen saver");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     ReportUnreachableDisplay(kProgramName);
     return false;

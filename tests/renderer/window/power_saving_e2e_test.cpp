@@ -97,6 +97,8 @@ TEST_F(ServerScreenSaver, AloneTheRendererHoldsTheServersSaverOffAndAsksTheBusUn
   SetOneSecondTimeOut();
   EXPECT_FALSE(SaverComesOnWithin(3s)) << "the screen saver came on over the renderer";
   EXPECT_TRUE(InhibitAsked()) << ReadText(calls_file_);
+  // The request names Oruna, as a desktop lists it to the user.
+  EXPECT_NE(ReadText(calls_file_).find("string \"Oruna\""), std::string::npos) << ReadText(calls_file_);
   EndWithEscape();
   // The server's saver works: with the renderer gone it comes on.
   EXPECT_TRUE(SaverComesOnWithin(5s));
