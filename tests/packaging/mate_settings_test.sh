@@ -57,20 +57,7 @@ echo "== the preview in mate-screensaver-preferences"
 mate-screensaver-preferences >"$HOME/preferences.log" 2>&1 &
 tool=$!
 wait_for 150 some_running "$saver" || { tail -5 "$HOME/preferences.log" >&2; fail "the tool started no Oruna"; }
-preview_showing() {
-  local p w
-  for p in $(pids_running "$saver"); do
-    w=$(host_window_of "$p")
-    if [ -n "$w" ] && star_in_window "$w" 2>/dev/null; then preview=$p pane=$w; return 0; fi
-  done
-  return 1
-}
-wait_for 150 preview_showing || fail "no scene in the preview pane ($(pids_running "$saver" | wc -l) Oruna.scr running)"
-echo "preview: $(tr '\0' ' ' <"/proc/$preview/cmdline"), XSCREENSAVER_WINDOW=$pane"
-echo "its environment: $(tr '\0' '\n' <"/proc/$preview/environ" | cut -d= -f1 | sort | tr '\n' ' ')"
-echo "pane $(window_area "$pane"), child of $(xwininfo -children -id "$pane" | sed -n 's/.*Parent window id: //p')"
-sleep 2  # music would have started by now
-music_loaded "$preview" && fail "the preview loaded the music module"
+expect_silent_preview
 
 echo "== closing the tool"
 window=$(xdotool search --onlyvisible --name '^Screensaver Preferences$' | head -n1)

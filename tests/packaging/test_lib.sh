@@ -91,3 +91,28 @@ star_in_window() {
 
 # host_window_of <pid>: the $XSCREENSAVER_WINDOW the process was started with.
 host_window_of() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | sed -n 's/^XSCREENSAVER_WINDOW=//p'; }
+
+# preview_showing: one of the running $saver processes shows the scene in its
+# host's window; sets preview (its pid) and pane (that window). A settings
+# tool may start its preview again as its window settles: the one that
+# counts is the one whose pane shows the scene.
+preview_showing() {
+  local p w
+  for p in $(pids_running "$saver"); do
+    w=$(host_window_of "$p")
+    if [ -n "$w" ] && star_in_window "$w" 2>/dev/null; then preview=$p pane=$w; return 0; fi
+  done
+  return 1
+}
+
+# expect_silent_preview: waits for the scene in a settings tool's preview
+# pane, says what the tool handed the preview, and fails when the preview
+# loaded the music module by the time music would have started.
+expect_silent_preview() {
+  wait_for 150 preview_showing || fail "no scene in the preview pane ($(pids_running "$saver" | wc -l) Oruna.scr running)"
+  echo "preview: $(tr '\0' ' ' <"/proc/$preview/cmdline"), XSCREENSAVER_WINDOW=$pane"
+  echo "its environment: $(tr '\0' '\n' <"/proc/$preview/environ" | cut -d= -f1 | sort | tr '\n' ' ')"
+  echo "pane $(window_area "$pane"), child of $(xwininfo -children -id "$pane" | sed -n 's/.*Parent window id: //p')"
+  sleep 2
+  ! music_loaded "$preview" || fail "the preview loaded the music module"
+}
