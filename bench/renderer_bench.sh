@@ -2,8 +2,9 @@
 # Renderer numbers on a private Xvfb: frames per second three ways, the CPU
 # cost of the animation step, the renderer's peak memory (VmHWM), and the
 # CPU use of Oruna.dll itself (median of several runs) where the swap does
-# not wait, where it waits for a 60 Hz display, and while its window is
-# hidden.
+# not wait, where it waits for a 60 Hz display, while its window is hidden,
+# and with the monitor reported on and off through DPMS (a preloaded
+# stand-in for the DPMS query, which Xvfb lacks; built with the tests).
 #   bench/renderer_bench.sh [build dir] [seconds per fps mode] [cpu runs]
 set -euo pipefail
 build=${1:-build}
@@ -33,13 +34,23 @@ grep -E 'VmHWM|VmRSS' "/proc/$pid/status"
 xdotool key Escape
 wait $pid || true
 
+# CPU time of all threads of process $1 so far, in nanoseconds: the clock
+# ticks of /proc/<pid>/stat (10 ms) are too coarse for a renderer that sleeps.
+cpu_ns() {
+  cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{sum += $1} END {printf "%.0f\n", sum}'
+}
+
 # CPU use of one run of Oruna.dll in percent of one core over 3 s, after 2 s
 # of warm-up; $1 is "plain", "vsync" (a preloaded shim makes each swap wait
-# for the next 60 Hz tick) or "hidden" (the window unmapped, as when hidden).
+# for the next 60 Hz tick), "hidden" (the window unmapped, as when hidden),
+# "lit" or "dark" (the DPMS stand-in preloaded, reporting the monitor on, or
+# off from the end of the warm-up).
 renderer_cpu() {
   local preload=""
   [ "$1" = vsync ] && preload="$bin/libswap_wait_shim.so"
-  LD_PRELOAD=$preload "$bin/Oruna.dll" &
+  [ "$1" = lit ] || [ "$1" = dark ] && preload="$bin/liboruna_monitor_power_shim.so"
+  echo on >"$work/monitor-level"
+  ORUNA_MONITOR_LEVEL_FILE=$work/monitor-level LD_PRELOAD=$preload "$bin/Oruna.dll" &
   local pid=$! window=""
   for _ in $(seq 100); do
     # This renderer's own window once shown: the window of the run before may
@@ -50,28 +61,39 @@ renderer_cpu() {
   done
   sleep 2
   [ "$1" = hidden ] && xdotool windowunmap "$window" && sleep 0.5
+  # The renderer looks at the level twice a second.
+  [ "$1" = dark ] && echo off >"$work/monitor-level" && sleep 1
   local t0 t1
-  t0=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+  t0=$(cpu_ns "$pid")
   sleep 3
-  t1=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+  t1=$(cpu_ns "$pid")
   [ "$1" = hidden ] && xdotool windowmap "$window" && sleep 0.3
+  [ "$1" = dark ] && echo on >"$work/monitor-level"
   xdotool key --window "$window" Escape 2>/dev/null || true
   # The renderer may be gone between press and release, and xdotool then
   # stops on the error with Escape still down in the server: the next
   # renderer would see it held at its start and end at once.
   xdotool keyup Escape
   wait $pid || true
-  echo "$t0 $t1 $(getconf CLK_TCK)" | awk '{printf "%.1f\n", 100 * ($2 - $1) / $3 / 3}'
+  echo "$t0 $t1" | awk '{printf "%.2f\n", 100 * ($2 - $1) / 1e9 / 3}'
 }
 
 echo "== Oruna.dll CPU use, % of one core (median of $cpu_runs runs of 3 s)"
-for mode in plain vsync hidden; do
+modes="plain vsync hidden"
+if [ -e "$bin/liboruna_monitor_power_shim.so" ]; then
+  modes="$modes lit dark"
+else
+  echo "(no liboruna_monitor_power_shim.so: build the tests for the monitor on/off figures)"
+fi
+for mode in $modes; do
   values=$(for _ in $(seq "$cpu_runs"); do renderer_cpu "$mode"; done | sort -n)
   median=$(echo "$values" | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}')
   case $mode in
     plain) label="swap does not wait" ;;
     vsync) label="swap waits for 60 Hz" ;;
     hidden) label="window hidden" ;;
+    lit) label="DPMS: monitor on" ;;
+    dark) label="DPMS: monitor off" ;;
   esac
   printf '%-22s: %6s %%   (runs: %s)\n' "$label" "$median" "$(echo $values)"
 done

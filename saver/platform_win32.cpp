@@ -48,7 +48,7 @@ class Win32SaverPlatform final : public SaverPlatform {
     if (!preview_) EndProgram();
   }
 
-  bool LoadRunForm(const std::string& argument_text) override;
+  bool LoadRunForm(const std::string& argument_text, RunRole role) override;
 
   void HideCursor() override { ::ShowCursor(FALSE); }
   void ShowCursor() override { ::ShowCursor(TRUE); }
@@ -175,7 +175,7 @@ void Win32SaverPlatform::StopTimer(TimerId id) {
   KillTimer(run_window_, static_cast<UINT_PTR>(id));
 }
 
-bool Win32SaverPlatform::LoadRunForm(const std::string& argument_text) {
+bool Win32SaverPlatform::LoadRunForm(const std::string& argument_text, RunRole role) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA form_class{};
   form_class.lpfnWndProc = RunFormProc;
@@ -183,11 +183,12 @@ bool Win32SaverPlatform::LoadRunForm(const std::string& argument_text) {
   form_class.lpszClassName = kRunFormClass;
   RegisterClassA(&form_class);
   // A real top-level window, so that a second instance finds its caption,
-  // and never shown.
+  // and never shown. Windows hosts run previews through /p, so every run
+  // form here is the saver's own.
   run_window_ = CreateWindowExA(0, kRunFormClass, kRunFormTitle, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                                 instance, nullptr);
   if (run_window_ == nullptr) EndProgram();
-  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
+  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text, role);
   run_form_->Form_Load();
   return true;
 }

@@ -44,6 +44,9 @@
 namespace oruna {
 namespace {
 
+// The caption of a settings preview's hidden run form.
+constexpr const char* kPreviewRunFormTitle = "Oruna_Preview";
+
 class X11SaverPlatform final : public SaverPlatform {
  public:
   ~X11SaverPlatform() override {
@@ -54,10 +57,6 @@ class X11SaverPlatform final : public SaverPlatform {
   void UseDisplay(DisplayKind kind) { display_kind_ = kind; }
 
   bool WindowWithTitleExists(const std::string& title) override {
-    // Wayland shows no other client's titles: there the renderer's own
-    // report says that its picture is shown.
-    if (title == kRendererTitle && display_kind_ == DisplayKind::Wayland)
-      return renderer_shown_ && renderer_.State() == ProgramState::Running;
     const bool marked = title != kRendererTitle && SessionMarker::Held(title);
     return titles_.Exists(XDisplay(), title) || marked;
   }
@@ -88,11 +87,36 @@ class X11SaverPlatform final : public SaverPlatform {
     if (!preview_) EndProgram();
   }
 
-  bool LoadRunForm(const std::string& argument_text) override;
+  bool LoadRunForm(const std::string& argument_text, RunRole role) override;
 
   HostWindowState RunHostWindow() override {
     if (!host_window_) host_window_ = CheckHostWindowX11(XDisplay());
     return *host_window_;
+  }
+
+  HostWindowShape RunHostWindowShape() override { return ShapeOfHostWindowX11(XDisplay(), HostWindowIdX11()); }
+
+  // The renderer draws in a child of the host's window when it has one, and
+  // in a top-level window of its own otherwise.
+  bool RendererWindowExists(const std::string& title) override {
+    // Wayland shows no other client's titles: there the renderer's own
+    // report says that its picture is shown.
+    if (display_kind_ == DisplayKind::Wayland) return renderer_shown_ && renderer_.State() == ProgramState::Running;
+    TitleScope scope{TitleScope::TopLevel, None};
+    if (RunHostWindow() == HostWindowState::Usable) scope = {TitleScope::Inside, HostWindowIdX11()};
+    return titles_.Exists(XDisplay(), title, scope);
+  }
+
+  // A run or a preview without a display would end showing nothing; whoever
+  // started it (a user at a terminal, an idle daemon's log) learns why. Once:
+  // the display is opened here and kept.
+  void SayWhenThereIsNoDisplay() {
+    if (display_kind_ == DisplayKind::Wayland || XDisplay() != nullptr) return;
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0')
+      std::fprintf(stderr, "Oruna.scr: cannot open the X display: DISPLAY is not set\n");
+    else
+      std::fprintf(stderr, "Oruna.scr: cannot open the X display \"%s\"\n", name);
   }
 
   bool WaitForTitleGone(const std::string& title, int timeout_ms) override {
@@ -267,15 +291,18 @@ gboolean X11SaverPlatform::OnRunWindowEvents(gint, GIOCondition, gpointer data) 
   return G_SOURCE_CONTINUE;
 }
 
-bool X11SaverPlatform::LoadRunForm(const std::string& argument_text) {
+bool X11SaverPlatform::LoadRunForm(const std::string& argument_text, RunRole role) {
   // A real top-level window carrying its caption on the display for a second
-  // instance to find, and never shown; made only where no other run's is.
-  // The session marker first: it excludes runs and dialogs on any display.
+  // instance to find, and never shown; made only where no other run's is. A
+  // preview's has a caption of its own, which no instance looks for, and
+  // serves only to take close requests. The session marker comes first: it
+  // excludes runs and dialogs on any display; a preview takes none.
+  const bool saver = role == RunRole::Saver;
   bool taken = false;
-  run_marker_ = SessionMarker::Take(kRunFormTitle, taken);
+  if (saver) run_marker_ = SessionMarker::Take(kRunFormTitle, taken);
   if (taken) return false;
   if (display_kind_ != DisplayKind::Wayland) {
-    run_window_ = RunWindowX11::Create(kRunFormTitle, taken);
+    run_window_ = RunWindowX11::Create(saver ? kRunFormTitle : kPreviewRunFormTitle, taken, saver);
     if (taken) {
       run_marker_.reset();  // the other run's window is there: it alone counts
       return false;
@@ -283,7 +310,7 @@ bool X11SaverPlatform::LoadRunForm(const std::string& argument_text) {
     if (!run_window_) EndProgram();
   }
 
-  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text);
+  run_form_ = std::make_unique<RunForm>(*this, BgmMusic(), argument_text, role);
   // Unload requests from outside: a close request to the window, or the
   // session asking the process to end.
   if (run_window_)
@@ -312,6 +339,8 @@ int RunSaver(const std::string& argument_text) {
   // Drawing in a host's window and the preview name X windows.
   const bool x11_only = ModeLetter(argument_text) == "P" || HostWindowFromValue(std::getenv(kHostWindowVariable)).requested;
   platform.UseDisplay(SessionDisplay(x11_only));
+  // The settings dialog says itself why it cannot be shown.
+  if (ModeLetter(argument_text) != "C") platform.SayWhenThereIsNoDisplay();
   Main(argument_text, platform);
   return platform.Run();
 }

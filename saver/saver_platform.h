@@ -16,6 +16,23 @@ namespace oruna {
 // cursor), or a value that names no window.
 enum class HostWindowState { Absent, Usable, NotAWindow };
 
+// What a run can see of the host's window it was handed: a settings tool's
+// preview pane and a screen-saver daemon's full-screen window differ here.
+struct HostWindowShape {
+  uint32_t window = 0;  // its id
+  // A child of the root window, or a window the window manager manages: not
+  // a pane inside another program's window.
+  bool top_level = true;
+  // At least as wide and as high as the monitor its middle lies on.
+  bool covers_its_monitor = true;
+};
+
+// Whom a run form serves: the screen saver itself, or a settings tool's
+// preview pane (the scene only: no music, and no part in the single-instance
+// rule, so that it neither keeps a real run from starting nor is taken for
+// one).
+enum class RunRole { Saver, SettingsPreview };
+
 // What became of the program started with StartProgram.
 enum class ProgramState { Running, Exited, NotStarted };
 
@@ -34,15 +51,26 @@ class SaverPlatform {
   virtual void ShowSettingsDialog() = 0;
   // Embeds the preview into the host's pane `parent` and shows it.
   virtual void StartPreview(int64_t parent) = 0;
-  // Loads the hidden run form "Oruna_Main"; its Form_Load has run when this
-  // returns true. False, with nothing loaded, when another run's form has
-  // appeared since the look-up (two runs started at the same instant);
-  // systems whose look-up and creation cannot interleave always load it.
-  virtual bool LoadRunForm(const std::string& argument_text) = 0;
+  // Loads the hidden run form; its Form_Load has run when this returns true.
+  // For the saver it is "Oruna_Main", and loading returns false, with
+  // nothing loaded, when another run's form has appeared since the look-up
+  // (two runs started at the same instant); systems whose look-up and
+  // creation cannot interleave always load it. A settings preview's form
+  // carries no title another instance looks for, and always loads.
+  virtual bool LoadRunForm(const std::string& argument_text, RunRole role) = 0;
 
   // The host's window for a run, looked up once. Systems without such hosts
   // have none.
   virtual HostWindowState RunHostWindow() { return HostWindowState::Absent; }
+  // What the host's window looks like; meaningful only while RunHostWindow()
+  // is Usable.
+  virtual HostWindowShape RunHostWindowShape() { return {}; }
+  // True while a window titled `title` exists where the renderer this run
+  // starts puts its window: inside the host's window for a run in one, among
+  // the top-level windows otherwise. So a run never takes the renderer of a
+  // settings tool's preview (drawn in a pane) for its own, nor the other way
+  // round. Systems without such hosts look the title up anywhere.
+  virtual bool RendererWindowExists(const std::string& title) { return WindowWithTitleExists(title); }
   // Waits up to `timeout_ms` for every window titled `title` to go; true
   // when none is left. Systems without such hosts do not wait.
   virtual bool WaitForTitleGone(const std::string& /*title*/, int /*timeout_ms*/) { return false; }

@@ -47,7 +47,7 @@ for f in /usr/lib/oruna/Oruna.settings.so /usr/lib/oruna/Oruna.music.so; do
   grep -q "^-rw-r--r-- .* \.$f\$" <<<"$listing" || fail "$f is not mode 644"
 done
 dpkg-deb -x "$deb" "$work/root"
-grep -qx "exec '/usr/lib/oruna/Oruna.scr' /s" "$work/root/usr/libexec/xscreensaver/oruna" || fail "stand-in"
+grep -q "^exec '/usr/lib/oruna/Oruna.scr' /s" "$work/root/usr/libexec/xscreensaver/oruna" || fail "stand-in"
 grep -qx "Exec=/usr/libexec/xscreensaver/oruna" "$work/root/usr/share/applications/screensavers/oruna.desktop" || fail "theme"
 desktop-file-validate "$work/root/usr/share/applications/oruna-settings.desktop" || fail "menu entry"
 grep -qx 'Exec="/usr/lib/oruna/Oruna.scr" /c' "$work/root/usr/share/applications/oruna-settings.desktop" || fail "menu entry command"
@@ -109,6 +109,8 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$
 for f in $expected; do [ -e "$f" ] || fail "$f not installed"; done
 tests/packaging/xscreensaver_test.sh /usr
 tests/packaging/mate_screensaver_test.sh /usr
+tests/packaging/xscreensaver_settings_test.sh /usr
+tests/packaging/mate_settings_test.sh /usr
 echo "== remove the package"
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq oruna
 for f in $expected; do [ ! -e "$f" ] || fail "$f left after removal"; done

@@ -2,15 +2,18 @@
 // surface of window_wayland_sdl): display-mode change with a silent
 // windowed fallback, the GL context, the draw loop (paced to the display
 // where the swap does not wait, sleeping while the window is inactive) with
-// its 256-entry key table and active flag, and the ordered teardown.
+// its 256-entry key table and active flag, waiting instead of drawing while
+// the monitor is powered down, and the ordered teardown.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <signal.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "display_choice.h"
+#include "display_power_x11.h"
 #include "frame_pacer.h"
 #include "fullscreen_answer_x11.h"
 #include "host_child_window_sdl.h"
@@ -18,6 +21,7 @@
 #include "loaded_modules.h"
 #include "message_box_sdl.h"
 #include "monitor_cover.h"
+#include "no_display_x11.h"
 #include "renderer_window.h"
 #include "scene.h"
 #include "shown_report.h"
@@ -27,6 +31,7 @@ namespace oruna {
 namespace {
 
 constexpr int kEscape = 27;  // SDL keycodes of ASCII keys equal the key codes
+constexpr const char* kProgramName = "Oruna.dll";  // how the renderer signs what it says
 
 struct RendererState {
   SDL_Window* window = nullptr;
@@ -43,6 +48,7 @@ struct RendererState {
   // tap while a slow frame is drawn); the table alone would then never show
   // Escape as held. The press is remembered until an idle pass has seen it.
   bool escape_pressed = false;
+  DarkScreenWatch dark_screen;  // monitor off, in standby or suspended: nothing is drawn
 };
 RendererState g;
 
@@ -211,6 +217,12 @@ void CoverTheRest(int width, int height) {
   CoverOtherMonitors({info.info.x11.window, info.info.x11.display}, drawn, g.fullscreen);
 }
 
+// Watches the monitor's power level on the window's X connection.
+void StartDarkScreenWatch() {
+  SDL_SysWMinfo info;
+  if (X11Info(info)) g.dark_screen.Start(info.info.x11.display);
+}
+
 // A hang-up (the terminal or session that started the renderer going away)
 // ends it as SIGTERM does, through the teardown that gives the desktop its
 // display mode back; by default it would kill the renderer on the spot. A
@@ -276,7 +288,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // draw, unseen and unstoppable, forever.
   const bool on_wayland = SessionDisplay(RendererInHostWindow()) == DisplayKind::Wayland;
   if (on_wayland && !WaylandSeatOffered()) {
-    std::fprintf(stderr, "Oruna.dll: the Wayland compositor offers no input seat; nothing is shown\n");
+    std::fprintf(stderr, "%s: the Wayland compositor offers no input seat; nothing is shown\n", kProgramName);
     return false;
   }
   SDL_SetHint(SDL_HINT_VIDEODRIVER, on_wayland ? "wayland" : "x11");
@@ -290,12 +302,27 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // launch); the renderer needs no service from a bus that nobody else uses.
   const char* bus = getenv("DBUS_SESSION_BUS_ADDRESS");
   if (bus == nullptr || *bus == '\0') setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+  // Inside a host's window the host owns the screen, cursor and keyboard,
+  // and blanks and powers down the monitor on its own schedule: SDL must not
+  // suspend the server's screen saver (and its power-saving timers) nor ask
+  // the session bus to inhibit it, as it does by default. Alone, the
+  // renderer is the screen saver, and keeps SDL's default.
+  const bool hosted = RendererInHostWindow();
+  if (hosted) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // What the bus's inhibit request names, where a desktop lists who keeps
+  // the screen awake (SDL's default is "My SDL application", "Playing a game").
+  SDL_SetHint(SDL_HINT_APP_NAME, "Oruna");
+  SDL_SetHint(SDL_HINT_SCREENSAVER_INHIBIT_ACTIVITY_NAME, "Showing the Oruna screen saver");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    if (on_wayland)
+      std::fprintf(stderr, "%s: cannot open the Wayland display: %s\n", kProgramName, SDL_GetError());
+    else
+      ReportUnreachableDisplay(kProgramName);
+    return false;
+  }
   g.video_started = true;
   EndOnHangUp();
   SetGlAttributes(bits);
-  // Inside a host's window the host owns the screen, cursor and keyboard.
-  const bool hosted = RendererInHostWindow();
   const bool fullscreen_requested = fullscreen && !hosted;
   bool created_fullscreen = false;
   // On Wayland a full-screen surface at the output's size takes the mode
@@ -315,6 +342,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
       g.fullscreen = ShowWindowForMode(width, height, created_fullscreen);
     }
     ResizeToDrawable();
+    StartDarkScreenWatch();
     if (InitScene()) {
       if (!hosted && !wayland_fullscreen) CoverTheRest(width, height);  // a host covers its screen itself
       return true;
@@ -327,6 +355,7 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
 void DestroyRendererWindow() {
   RemoveMonitorCovers();
   DestroyWaylandSurfaces();
+  g.dark_screen.Stop();
   if (g.fullscreen && g.window != nullptr) {
     // Back to the desktop's own mode. The window is unmapped first: on a
     // mapped window SDL waits up to 100 ms for a window manager to answer the
@@ -383,6 +412,14 @@ int RunRendererLoop() {
       continue;
     }
     const auto start = FramePacer::Clock::now();
+    g.dark_screen.Poll(start);
+    if (g.dark_screen.dark()) {
+      // No event tells that the monitor is back: sleep until the next look
+      // at its power level; events (Escape, a close request, SIGTERM) still
+      // end the wait.
+      SDL_WaitEventTimeout(nullptr, std::max(1, WaitMilliseconds(g.dark_screen.next_ask() - start)));
+      continue;
+    }
     if (const int wait_ms = WaitMilliseconds(pacer.TimeToNextFrame(start)); wait_ms > 0) {
       SDL_WaitEventTimeout(nullptr, wait_ms);  // events (Escape) still end the wait
       continue;

@@ -10,8 +10,8 @@
 
 namespace oruna {
 
-RunForm::RunForm(SaverPlatform& platform, RunFormMusic& music, std::string argument_text)
-    : platform_(platform), music_(music), argument_text_(std::move(argument_text)) {}
+RunForm::RunForm(SaverPlatform& platform, RunFormMusic& music, std::string argument_text, RunRole role)
+    : platform_(platform), music_(music), argument_text_(std::move(argument_text)), role_(role) {}
 
 void RunForm::Enable(Timer& timer, int interval_ms, void (RunForm::*tick)()) {
   if (timer) return;
@@ -56,10 +56,14 @@ void RunForm::Form_Load() {
   // A renderer started on a folder the saver refused would read whatever
   // another user put there. Without it the run has nothing to show: no
   // music either, and the watch ends the run at its first tick, as for a
-  // renderer that cannot be started.
+  // renderer that cannot be started. A preview in a settings tool stays
+  // silent: the user is choosing a screen saver, and the pane shows each
+  // one for as long as it is selected.
   if (WriteTextures()) {
-    StartMusic();
-    music_started_ = true;
+    if (role_ == RunRole::Saver) {
+      StartMusic();
+      music_started_ = true;
+    }
     platform_.StartProgram(platform_.ProgramFolder() + "/" + kRendererFileName, [this] { RendererExited(); });
   }
   Enable(timer3_, kRendererWatchIntervalMs, &RunForm::Timer3_Timer);
@@ -75,7 +79,7 @@ void RunForm::Timer2_Timer() {
 void RunForm::Timer3_Timer() {
   // Asked on every tick, so that an ended renderer is reaped at once.
   const ProgramState renderer = platform_.StartedProgramState();
-  if (platform_.WindowWithTitleExists(kRendererTitle)) {
+  if (platform_.RendererWindowExists(kRendererTitle)) {
     renderer_window_seen_ = true;
     return;
   }

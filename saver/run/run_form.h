@@ -2,7 +2,8 @@
 // starts the music and the renderer Oruna.dll, watches the renderer every
 // 100 ms and ends the program after it, stopping the music. The renderer
 // never outlives the run: one that never shows its window is ended after a
-// start deadline, and an end asked from outside ends it too.
+// start deadline, and an end asked from outside ends it too. A settings
+// tool's preview runs the same form without its music.
 #pragma once
 #include <optional>
 #include <string>
@@ -41,7 +42,8 @@ RunFormMusic& BgmMusic();
 
 class RunForm {
  public:
-  RunForm(SaverPlatform& platform, RunFormMusic& music, std::string argument_text);
+  RunForm(SaverPlatform& platform, RunFormMusic& music, std::string argument_text,
+          RunRole role = RunRole::Saver);
   RunForm(const RunForm&) = delete;
   RunForm& operator=(const RunForm&) = delete;
 
@@ -69,11 +71,13 @@ class RunForm {
   SaverPlatform& platform_;
   RunFormMusic& music_;
   const std::string argument_text_;
+  const RunRole role_;
   Timer timer1_, timer2_, timer3_;
   // Set once the watch has seen the renderer's window: from then on its
   // absence means the renderer has ended.
   bool renderer_window_seen_ = false;
-  // False for a run that started no music (its texture folder was refused).
+  // False for a run that started no music (its texture folder was refused,
+  // or it is a preview).
   bool music_started_ = false;
   // Watch ticks spent waiting for the window, counted against the deadline.
   int start_wait_ms_ = 0;

@@ -12,12 +12,12 @@
 
 namespace oruna {
 
-std::unique_ptr<RunWindowX11> RunWindowX11::Create(const char* title, bool& taken) {
+std::unique_ptr<RunWindowX11> RunWindowX11::Create(const char* title, bool& taken, bool only_one) {
   taken = false;
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
   XGrabServer(display);
-  if (FindX11WindowByTitle(display, title) != None) {
+  if (only_one && FindX11WindowByTitle(display, title) != None) {
     XUngrabServer(display);
     XCloseDisplay(display);
     taken = true;

@@ -20,8 +20,9 @@ class RunWindowX11 {
   // every other client (the server is grabbed between them), so of two
   // programs doing this at the same instant exactly one gets the window.
   // Null, with `taken` set, when the title was taken; null when there is no
-  // display to create it on.
-  static std::unique_ptr<RunWindowX11> Create(const char* title, bool& taken);
+  // display to create it on. With `only_one` false the window is made beside
+  // any other of that title, and `taken` stays false.
+  static std::unique_ptr<RunWindowX11> Create(const char* title, bool& taken, bool only_one = true);
   ~RunWindowX11();
   RunWindowX11(const RunWindowX11&) = delete;
   RunWindowX11& operator=(const RunWindowX11&) = delete;

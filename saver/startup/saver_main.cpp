@@ -1,8 +1,10 @@
 // Main: refuses to run beside a running saver or an open settings dialog,
-// then hands over to the preview, the settings dialog or the run form.
+// then hands over to the preview, the settings dialog or the run form. A run
+// in a settings tool's preview pane goes its own way, outside that rule.
 #include "saver_main.h"
 
 #include "command_line.h"
+#include "settings_preview.h"
 
 namespace oruna {
 
@@ -38,9 +40,28 @@ bool WaitForTheOtherRunOrBecomeRenderer(const std::string& argument_text, SaverP
   return false;
 }
 
+// A run whose host window is a settings tool's preview pane.
+bool IsRunInAPreviewPane(const std::string& argument_text, SaverPlatform& platform) {
+  return IsRunSwitch(argument_text) && platform.RunHostWindow() == HostWindowState::Usable &&
+         IsSettingsPreview(platform.RunHostWindowShape(), argument_text);
+}
+
+// The scene in the pane, for as long as the tool shows it. It looks for no
+// other instance and leaves nothing another instance looks for: a user who
+// browses the tool's list while the saver runs, or whose daemon starts the
+// saver while the tool is open, gets both. Its form plays no music.
+void RunInPreviewPane(const std::string& argument_text, SaverPlatform& platform) {
+  platform.CreateTextureDir();
+  if (!platform.LoadRunForm(argument_text, RunRole::SettingsPreview)) platform.EndProgram();
+}
+
 }  // namespace
 
 void Main(const std::string& argument_text, SaverPlatform& platform) {
+  if (IsRunInAPreviewPane(argument_text, platform)) {
+    RunInPreviewPane(argument_text, platform);
+    return;
+  }
   // Both look-ups are made, whatever the first one found.
   const bool saver_running = platform.WindowWithTitleExists(kRunFormTitle);
   const bool dialog_open = platform.WindowWithTitleExists(kSettingsDialogTitle);
@@ -84,12 +105,12 @@ void Main(const std::string& argument_text, SaverPlatform& platform) {
   }
   // The run form shows it again at the end.
   if (mode == "S" && host == HostWindowState::Absent) platform.HideCursor();
-  if (platform.LoadRunForm(argument_text)) return;
+  if (platform.LoadRunForm(argument_text, RunRole::Saver)) return;
   // Two runs started at the same instant (a host running one hack per
   // monitor) both pass the look-up above, but only one gets the run form;
   // this one lost, and meets the other as a run that was there first.
   const bool other_run_ended = WaitForTheOtherRunOrBecomeRenderer(argument_text, platform);
-  if (other_run_ended && platform.LoadRunForm(argument_text)) return;
+  if (other_run_ended && platform.LoadRunForm(argument_text, RunRole::Saver)) return;
   platform.EndProgram();
 }
 

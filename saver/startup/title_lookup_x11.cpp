@@ -2,8 +2,6 @@
 // gone or renamed falls back to the full tree walk of window_search_x11.cpp.
 #include "title_lookup_x11.h"
 
-#include "window_search_x11.h"
-
 namespace oruna {
 namespace {
 
@@ -26,11 +24,11 @@ bool StillTitled(Display* display, Window window, const std::string& title) {
 
 }  // namespace
 
-bool TitleLookupX11::Exists(Display* display, const std::string& title) {
+bool TitleLookupX11::Exists(Display* display, const std::string& title, TitleScope scope) {
   if (display == nullptr) return false;
   Window& found = found_[title];
   if (found != None && StillTitled(display, found, title)) return true;
-  found = FindX11WindowByTitle(display, title);
+  found = FindX11WindowByTitleIn(display, title, scope);
   return found != None;
 }
 

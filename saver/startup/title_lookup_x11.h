@@ -7,12 +7,16 @@
 #include <map>
 #include <string>
 
+#include "window_search_x11.h"
+
 namespace oruna {
 
 class TitleLookupX11 {
  public:
-  // True while a window titled exactly `title` exists on `display`.
-  bool Exists(Display* display, const std::string& title);
+  // True while a window titled exactly `title` exists on `display`, in
+  // `scope`. Each title is remembered for one scope: look a title up in the
+  // same scope every time.
+  bool Exists(Display* display, const std::string& title, TitleScope scope = {});
 
  private:
   std::map<std::string, Window> found_;

@@ -15,4 +15,15 @@ bool X11WindowHasTitle(Display* display, Window window, const std::string& title
 // first window that has the title, or None.
 Window FindX11WindowByTitle(Display* display, const std::string& title);
 
+// Where a title is looked for: anywhere under the root, among the top-level
+// windows only (children of the root and windows the window manager manages,
+// never a window inside another program's window), or inside one window.
+struct TitleScope {
+  enum Kind { Anywhere, TopLevel, Inside } kind = Anywhere;
+  Window inside = None;  // for Inside
+};
+
+// The first window in `scope` that has the title, or None.
+Window FindX11WindowByTitleIn(Display* display, const std::string& title, TitleScope scope);
+
 }  // namespace oruna

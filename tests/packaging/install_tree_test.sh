@@ -48,7 +48,16 @@ done
 
 echo "== host files"
 hack=$prefix/libexec/xscreensaver/oruna
-grep -qx "exec '$prefix/lib/oruna/Oruna.scr' /s" "$hack" || fail "stand-in does not start the installed saver: $(cat "$hack")"
+grep -q "^exec '$prefix/lib/oruna/Oruna.scr' /s" "$hack" || fail "stand-in does not start the installed saver: $(cat "$hack")"
+# Of the host's arguments only --window-id and its value go on, as one
+# argument each after /s (the saver replaced by a printer of its arguments).
+sed "s|^exec '$prefix/lib/oruna/Oruna.scr'|exec printf '[%s]'|" "$hack" >"$work/hack-arguments"
+passed() { sh "$work/hack-arguments" "$@"; }
+[ "$(passed)" = "[/s]" ] || fail "stand-in arguments: $(passed)"
+[ "$(passed -root /c)" = "[/s]" ] || fail "host arguments passed on: $(passed -root /c)"
+[ "$(passed -root --window-id 0x800C9C)" = "[/s][--window-id][0x800C9C]" ] || fail "window id: $(passed --window-id 0x800C9C)"
+[ "$(passed --window-id '0x1 /c')" = "[/s][--window-id][0x1 /c]" ] || fail "window id: $(passed --window-id '0x1 /c')"
+[ "$(passed --window-id)" = "[/s]" ] || fail "a window id switch without its value: $(passed --window-id)"
 xml=$prefix/share/xscreensaver/config/oruna.xml
 xmllint --noout "$xml" || fail "oruna.xml is not well-formed"
 # XScreenSaver pairs the settings file with the display mode by program name.
@@ -81,11 +90,28 @@ echo "== staged install (DESTDIR) names the final prefix"
 DESTDIR=$work/stage cmake --install "$build" --prefix /opt/oruna >"$work/stage.log" || { cat "$work/stage.log"; fail "staged install"; }
 [ "$(file_list "$work/stage/opt/oruna")" = "$expected_files" ] || fail "staged files"
 ! grep -rq "$work/stage" "$work/stage/opt/oruna/libexec" "$work/stage/opt/oruna/share" || fail "staging folder leaked into a host file"
-grep -q "exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libexec/xscreensaver/oruna" || fail "staged stand-in"
+grep -q "^exec '/opt/oruna/lib/oruna/Oruna.scr' /s" "$work/stage/opt/oruna/libexec/xscreensaver/oruna" || fail "staged stand-in"
 grep -qx "Exec=/opt/oruna/libexec/xscreensaver/oruna" "$work/stage/opt/oruna/share/applications/screensavers/oruna.desktop" ||
   fail "staged theme"
 grep -qx 'Exec="/opt/oruna/lib/oruna/Oruna.scr" /c' "$work/stage/opt/oruna/share/applications/oruna-settings.desktop" ||
   fail "staged menu entry"
+
+echo "== without a display, one line says why"
+# A free display number: Xvfb is not started yet, and :9999 has no socket.
+for display in unset :9999; do
+  for switch in /s /p ""; do
+    status=0
+    if [ "$display" = unset ]; then
+      env -u DISPLAY XDG_RUNTIME_DIR="$work" "$prefix/lib/oruna/Oruna.scr" $switch 2>"$work/nodisplay.err" || status=$?
+    else
+      DISPLAY=$display XDG_RUNTIME_DIR="$work" "$prefix/lib/oruna/Oruna.scr" $switch 2>"$work/nodisplay.err" || status=$?
+    fi
+    [ "$status" -eq 0 ] || fail "no display ($display, '$switch'): exit status $status"
+    [ "$(wc -l <"$work/nodisplay.err")" -eq 1 ] && grep -q '^Oruna.scr: cannot open the X display' "$work/nodisplay.err" ||
+      fail "no display ($display, '$switch'): $(cat "$work/nodisplay.err")"
+  done
+done
+grep -qx 'Oruna.scr: cannot open the X display ":9999"' "$work/nodisplay.err" || fail "the display's name: $(cat "$work/nodisplay.err")"
 
 echo "== the stand-in runs the installed programs"
 start_xvfb "$work"

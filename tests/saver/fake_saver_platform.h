@@ -36,7 +36,11 @@ class FakeSaverPlatform final : public SaverPlatform {
   void ShowSettingsDialog() override { log.push_back("settings dialog"); }
   void StartPreview(int64_t parent) override { log.push_back("preview " + std::to_string(parent)); }
   int run_form_taken = 0;  // how many loads find another run's form first
-  bool LoadRunForm(const std::string& argument_text) override {
+  bool LoadRunForm(const std::string& argument_text, RunRole role) override {
+    if (role == RunRole::SettingsPreview) {
+      log.push_back("load preview run form '" + argument_text + "'");
+      return true;
+    }
     if (run_form_taken > 0) {
       --run_form_taken;
       windows.insert("Oruna_Main");  // the other run's form, made meanwhile
@@ -47,6 +51,8 @@ class FakeSaverPlatform final : public SaverPlatform {
     return true;
   }
   HostWindowState RunHostWindow() override { return host_window; }
+  HostWindowShape host_shape;  // a daemon's full-screen top-level window
+  HostWindowShape RunHostWindowShape() override { return host_shape; }
   void ReplaceWithRenderer() override { log.push_back("become renderer"); }
   bool titles_go_on_wait = false;  // the windows waited for go meanwhile
   bool WaitForTitleGone(const std::string& title, int timeout_ms) override {

@@ -46,12 +46,25 @@ class RendererEndToEnd : public RendererOnScreenTest, public ::testing::WithPara
 };
 
 // Without an X display there is nobody to see the picture or to press
-// Escape: the renderer must end at once rather than draw somewhere else.
-TEST(RendererWithoutDisplay, EndsAtOnce) {
+// Escape: the renderer must end at once rather than draw somewhere else, and
+// say why in one line, for a display that is not there and for none at all.
+TEST(RendererWithoutDisplay, EndsAtOnceSayingWhyInOneLine) {
   TempDir runtime;
   ASSERT_TRUE(WriteTextures(runtime.path()));
-  auto renderer = StartRenderer(runtime.path(), {{"DISPLAY", ":-1"}, {"WAYLAND_DISPLAY", ""}});
-  EXPECT_EQ(renderer->Wait(10s), 0);
+  const std::string errors = runtime.path() + "/stderr";
+  // The shell unsets DISPLAY when it is empty and catches what the renderer
+  // writes to stderr.
+  const std::string script = "[ -n \"$DISPLAY\" ] || unset DISPLAY; exec \"$0\" 2>\"$1\"";
+  const std::pair<const char*, const char*> cases[] = {
+      {":-1", "Oruna.dll: cannot open the X display \":-1\"\n"},
+      {"", "Oruna.dll: cannot open the X display: DISPLAY is not set\n"},
+  };
+  for (const auto& [display, line] : cases) {
+    ChildProcess renderer({"/bin/sh", "-c", script, BinaryDir() + "/Oruna.dll", errors},
+                          {{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}, {"XDG_RUNTIME_DIR", runtime.path()}});
+    EXPECT_EQ(renderer.Wait(10s), 0) << display;
+    EXPECT_EQ(ReadText(errors), line);
+  }
 }
 
 TEST_P(RendererEndToEnd, EscapeEndsItWithExitCodeZeroAndOtherKeysDoNot) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 
 #include "test_support.h"
@@ -89,6 +90,38 @@ TEST_P(XWaylandRun, TheSceneCoversTheWholeOutputAndEscapeEndsTheRunWithNothingLe
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositors, XWaylandRun, ::testing::Values(Compositor::kWeston, Compositor::kSway),
+                         [](const auto& info) { return std::string(CompositorName(info.param)); });
+
+// A mode change the server refuses (through a preloaded library) leaves the
+// 1024x768 windowed fallback, which weston places where it likes, not at the
+// corner asked for: the black covers follow the window there, so no
+// background shows around it. (weston's panel stays above covers and window
+// alike: its layer is above every X window that is not full screen.) sway
+// would tile the window over its output, so only weston is tried.
+using RefusedModeRun = XWaylandRun;
+
+TEST_P(RefusedModeRun, TheCoversFollowTheWindowWhereTheCompositorPlacedIt) {
+  const std::string shim = session_->CopyPrograms({ORUNA_REFUSED_MODE_SHIM});
+  ASSERT_FALSE(shim.empty());
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  std::unique_ptr<ChildProcess> renderer = session_->StartClient(
+      {programs_ + "/Oruna.scr", "/s"},
+      {{"LD_PRELOAD", shim + "/liboruna_refused_mode_shim.so"},
+       {"ORUNA_MODE_REFUSAL", "fail"},
+       // The sanitizer runtime wants to be loaded first; the shim holds no
+       // instrumented code.
+       {"ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"}});
+  std::optional<Screenshot> shot;
+  EXPECT_TRUE(WaitUntil([&] {
+    return (shot = session_->TakeScreenshot()) && CountPixels(*shot, kDesktopBackground) == 0 &&
+           Bright(shot->At(kWidth / 2 + 200, kHeight / 2 + 200));
+  }, 20s)) << (shot ? Describe(*shot) : "no screenshot") << ", background pixels "
+           << (shot ? CountPixels(*shot, kDesktopBackground) : 0);
+  ASSERT_TRUE(session_->PressKey("Escape", "Oruna_VC"));
+  EXPECT_EQ(renderer->Wait(10s), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Compositors, RefusedModeRun, ::testing::Values(Compositor::kWeston),
                          [](const auto& info) { return std::string(CompositorName(info.param)); });
 
 }  // namespace

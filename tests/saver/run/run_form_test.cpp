@@ -106,6 +106,33 @@ INSTANTIATE_TEST_SUITE_P(
         // A file path but kind 0: the file plays no part.
         MusicCase{0, "/m/Song.mp3", {kStart, "timer on 100"}, {"end renderer", "show cursor", "end"}, false, false}));
 
+// In a settings tool's preview pane the form shows the scene the same way,
+// for as long as the renderer's window lasts, but touches no music of any
+// kind, neither at the start nor at the end.
+TEST_F(RunFormTest, APreviewStartsTheRendererAndNoMusic) {
+  for (const std::string file : {"", "/m/Song.mp3", "/m/Song.wav"}) {
+    for (const int16_t kind : {0, 1, 2}) {
+      test::FakeSaverPlatform platform;
+      test::RecordingMusic music(platform.log);
+      platform.host_window = HostWindowState::Usable;
+      BGM_Kind = kind;
+      BGM_File = file;
+      RunForm form(platform, music, "/s", RunRole::SettingsPreview);
+      form.Form_Load();
+      platform.windows.insert(kRendererTitle);
+      platform.Advance(5000);
+      EXPECT_FALSE(form.Timer1Enabled() || form.Timer2Enabled()) << kind << file;
+      platform.windows.clear();
+      platform.Advance(100);
+      EXPECT_TRUE(platform.ended);
+      const Log calls = platform.Calls();
+      EXPECT_EQ(Log(calls.begin() + kTextureCount, calls.end()),
+                (Log{kStart, "timer on 100", "timer off 100", "end renderer", "end"}))
+          << kind << " " << file;
+    }
+  }
+}
+
 TEST_F(RunFormTest, Mp3RepeatsEverySecondAndCdPollsEvery200ms) {
   BGM_Kind = 2;
   BGM_File = "/m/a.MP3";
