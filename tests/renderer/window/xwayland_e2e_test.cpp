@@ -106,7 +106,8 @@ TEST_P(RefusedModeRun, TheCoversFollowTheWindowWhereTheCompositorPlacedIt) {
   const char* asan = std::getenv("ASAN_OPTIONS");
   std::unique_ptr<ChildProcess> renderer = session_->StartClient(
       {programs_ + "/Oruna.scr", "/s"},
-      {{"LD_PRELOAD", shim + "/liboruna_refused_mode_shim.so"},
+      {{"WAYLAND_DISPLAY", ""},  // through XWayland, as above
+       {"LD_PRELOAD", shim + "/liboruna_refused_mode_shim.so"},
        {"ORUNA_MODE_REFUSAL", "fail"},
        // The sanitizer runtime wants to be loaded first; the shim holds no
        // instrumented code.
