@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -169,7 +170,19 @@ bool WaylandSession::StartWeston() {
   wayland_display_ = "wayland-oruna";
   const std::string config = home_ + "/weston.ini", log = home_ + "/weston.log";
   if (!WriteOwnFile(config, WestonConfig())) return false;
-  std::vector<std::string> argv = {"weston", "--backend=headless-backend.so", "--use-pixman",
+  std::string backend = "--backend=headless-backend.so";
+  if (options_.input_seat) {
+    seat_display_ = StartXServer({FindProgram("Xvfb"), "-screen", "0",
+                                  std::to_string(options_.width) + "x" + std::to_string(options_.height) + "x24",
+                                  "-nolisten", "tcp"},
+                                 kStartTimeout, seat_server_);
+    if (seat_display_.empty()) {
+      why_not_ = "no X server for weston's input seat";
+      return false;
+    }
+    backend = "--backend=x11-backend.so";
+  }
+  std::vector<std::string> argv = {"weston", backend, "--use-pixman",
                                    "--socket=" + wayland_display_, "--width=" + std::to_string(options_.width),
                                    "--height=" + std::to_string(options_.height), "--config=" + config,
                                    "--log=" + log,
@@ -178,6 +191,7 @@ bool WaylandSession::StartWeston() {
   if (options_.xwayland) argv.push_back("--xwayland");
   std::map<std::string, std::string> env = ClientEnvironment();
   env.erase("WAYLAND_DISPLAY");  // weston would take it as a parent compositor
+  if (options_.input_seat) env["DISPLAY"] = seat_display_;
   compositor_ = std::make_unique<ChildProcess>(AsSessionUser(argv), env);
   if (!WaitForSocket()) return false;
   if (!options_.xwayland) return true;
@@ -263,6 +277,13 @@ bool WaylandSession::PressKey(const std::string& keysym, const std::string& x_wi
   // own: XWayland takes the keymap in first, or the key may go unseen.
   if (options_.compositor == Compositor::kSway)
     return RunClient({"wtype", "-s", "150", "-P", keysym, "-s", "30", "-p", keysym}) == 0;
+  if (!seat_display_.empty()) {
+    const std::unique_ptr<ChildProcess> xdotool = StartClient(
+        {"xdotool", "mousemove", std::to_string(options_.width / 2), std::to_string(options_.height / 2), "key",
+         keysym},
+        {{"DISPLAY", seat_display_}});
+    return xdotool->Wait(10s) == 0;
+  }
   // xdotool reports a failure after sending: it also reads the X focus,
   // which XWayland without a seat keyboard gives as PointerRoot. Having run
   // to its end is what counts.
@@ -300,6 +321,11 @@ bool WaylandSession::End() {
   if (!all_gone)  // whatever is left, so that no test leaves it behind
     for (pid_t pid : started) kill(pid, SIGKILL);
   compositor_.reset();                          // kills it if SIGTERM did not
+  if (seat_server_ > 0) {
+    kill(seat_server_, SIGTERM);
+    waitpid(seat_server_, nullptr, 0);
+    seat_server_ = -1;
+  }
   return clean && all_gone;
 }
 

@@ -4,7 +4,9 @@
 // start clients in it, take a screenshot of the output, press a key, end it.
 //
 // Limits: one output, no real input devices (keys come from a virtual
-// keyboard under sway, through XWayland's XTEST under weston). The
+// keyboard under sway, through XWayland's XTEST under headless weston, or
+// from a private Xvfb's keyboard when weston runs on its X11 back end to
+// have an input seat). The
 // compositors refuse to run as root (sway) or are meant to run as the
 // session's user, and XWayland lets in only that user: when the tests run as
 // root, the compositor and every client started through the session run as
@@ -40,6 +42,11 @@ struct WaylandSessionOptions {
   // sway only: lines added to its configuration (an idle inhibitor rule,
   // a key binding...).
   std::string extra_sway_config;
+  // weston only: run it on its X11 back end in a private Xvfb instead of
+  // headless, so that it has an input seat (that server's keyboard and
+  // pointer); headless weston has none, and some clients cannot start
+  // without one.
+  bool input_seat = false;
 };
 
 // The output as a screenshot shows it: 0xRRGGBB pixels, rows top first.
@@ -102,6 +109,8 @@ class WaylandSession {
   // and no protocol for a virtual one, and XWayland 22's XTEST crashes the
   // X server without a seat keyboard (seen here): the key goes as X events
   // to the X window titled `x_window_title`, which only X clients see.
+  // weston with an input seat gets the key from its Xvfb's keyboard, with
+  // the pointer over the output, and passes it to the focused surface.
   bool PressKey(const std::string& keysym, const std::string& x_window_title) const;
 
   // Processes the compositor started (panel, background, XWayland...) and
@@ -123,6 +132,8 @@ class WaylandSession {
   WaylandSessionOptions options_;
   TempDir dir_;
   std::string runtime_dir_, home_, wayland_display_, x_display_;
+  std::string seat_display_;  // weston's own X server, with an input seat
+  pid_t seat_server_ = -1;
   std::string leak_options_;  // LSAN_OPTIONS for the session's user, when changed
   std::string why_not_;
   std::unique_ptr<ChildProcess> compositor_;

@@ -4,7 +4,8 @@
 // output at its size, a second output (sway's create_output) is black, the
 // run ends on Escape (a virtual keyboard), and the single-instance rule
 // holds through the session markers. Headless weston has no input seat,
-// which SDL cannot start on: there the run ends at once and says why.
+// which SDL cannot start on: there the run ends at once and says why; weston
+// with a seat (its X11 back end in a private Xvfb) shows the scene.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -53,8 +54,9 @@ std::string Describe(const Screenshot& shot) {
 
 class WaylandNativeRun : public ::testing::Test {
  protected:
-  void Start(Compositor compositor) {
-    session_ = std::make_unique<WaylandSession>(WaylandSessionOptions{compositor, kWidth, kHeight, false, ""});
+  void Start(Compositor compositor, bool input_seat = false) {
+    session_ = std::make_unique<WaylandSession>(
+        WaylandSessionOptions{compositor, kWidth, kHeight, false, "", input_seat});
     if (!session_->ok() && session_->why_not().find("not installed") != std::string::npos)
       GTEST_SKIP() << session_->why_not();
     ASSERT_TRUE(session_->ok()) << session_->why_not();
@@ -166,6 +168,23 @@ TEST_F(WaylandNativeRun, WestonWithoutAnInputSeatTheRunSaysWhyAndEndsAtOnce) {
   EXPECT_TRUE(NothingLeft());
   const std::vector<uint8_t> said = ReadFileBytes(errors);
   EXPECT_NE(std::string(said.begin(), said.end()).find("offers no input seat"), std::string::npos);
+  EXPECT_TRUE(session_->End());
+}
+
+// weston 10 with an input seat and no XWayland: the renderer's surface
+// covers the whole output at its size (weston's own panel under it), and
+// Escape from the seat's keyboard ends both programs.
+TEST_F(WaylandNativeRun, WestonTheSceneCoversItsOutputAndEscapeEndsBoth) {
+  Start(Compositor::kWeston, /*input_seat=*/true);
+  std::unique_ptr<ChildProcess> saver = Saver("/s");
+  std::optional<Screenshot> shot;
+  EXPECT_TRUE(WaitForScene(shot)) << (shot ? Describe(*shot) : "no screenshot");
+  ASSERT_TRUE(session_->PressKey("Escape", "Oruna_VC"));
+  EXPECT_EQ(saver->Wait(10s), 0) << "Escape ends the saver";
+  EXPECT_TRUE(NothingLeft()) << "no renderer is left";
+  EXPECT_TRUE(WaitUntil([&] {
+    return (shot = session_->TakeScreenshot()) && CountPixels(*shot, kDesktopBackground) > 0;
+  }, 5s)) << "the desktop is back";
   EXPECT_TRUE(session_->End());
 }
 
