@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -339,6 +340,23 @@ bool WaylandSession::End() {
 
 size_t CountPixels(const Screenshot& shot, uint32_t rgb) {
   return static_cast<size_t>(std::count(shot.pixels.begin(), shot.pixels.end(), rgb));
+}
+
+bool Bright(uint32_t rgb) { return (rgb >> 16 & 0xff) > 128; }
+
+bool SceneFillsOutput(const Screenshot& shot, int width, int height, int x0) {
+  if (shot.width < x0 + width || shot.height < height) return false;
+  for (int y = 0; y < height; y += 4)
+    for (int x = x0; x < x0 + width; x += 4)
+      if (shot.At(x, y) == kDesktopBackground || shot.At(x, y) == kDesktopPanel) return false;
+  return Bright(shot.At(x0 + width - 8, height - 8)) && Bright(shot.At(x0 + width / 2 + 200, height / 2 + 200));
+}
+
+std::string Describe(const Screenshot& shot) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%dx%d, top left %06x, middle %06x, bottom right %06x", shot.width, shot.height,
+                shot.At(2, 2), shot.At(shot.width / 2, shot.height / 2), shot.At(shot.width - 8, shot.height - 8));
+  return text;
 }
 
 }  // namespace oruna::test

@@ -146,4 +146,14 @@ class WaylandSession {
 // Number of pixels of `shot` that have exactly the colour `rgb`.
 size_t CountPixels(const Screenshot& shot, uint32_t rgb);
 
+// A pixel whose red is above half, as the star's are.
+bool Bright(uint32_t rgb);
+// The scene fills the width x height output at (x0, 0) of `shot`: no desktop
+// pixel there, and the star, whose sphere reaches into the picture's bottom
+// right corner, lit there (a scene drawn at 1024x768 in a larger window
+// leaves that corner black).
+bool SceneFillsOutput(const Screenshot& shot, int width, int height, int x0 = 0);
+// A few pixels of `shot`, for a failure's message.
+std::string Describe(const Screenshot& shot);
+
 }  // namespace oruna::test
