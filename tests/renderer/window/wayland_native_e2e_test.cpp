@@ -202,11 +202,6 @@ TEST_F(WaylandNativeRun, WestonTheSceneCoversItsOutputAndEscapeEndsBoth) {
 // the seat's pointer is over it and goes back when the pointer leaves,
 // driven by the pointer's enter, leave and motion over our own surface.
 TEST_F(WaylandNativeRun, WestonTheDialogsButtonLightsUnderThePointerAndNotAfterItLeaves) {
-#if defined(__SANITIZE_ADDRESS__)
-  // Seen in the sanitized build: the dialog shows but its button does not
-  // light under the pointer; not yet understood, so not hidden in a retry.
-  GTEST_SKIP() << "the button's hover on Wayland is not yet checked in the sanitized build";
-#endif
   Start(Compositor::kWeston, /*input_seat=*/true);
   std::unique_ptr<ChildProcess> dialog = Saver("/c");
   std::optional<Screenshot> shot;
@@ -221,14 +216,8 @@ TEST_F(WaylandNativeRun, WestonTheDialogsButtonLightsUnderThePointerAndNotAfterI
   EXPECT_EQ(GlowPixels(*shot), 0u);
   // The first of the two buttons at the bottom right ("設定").
   const int x = area.right - 133, y = area.bottom - 34;
-  // The pointer moves a pixel to and fro over the button until it lights:
-  // a dialog drawn may not yet take input (slow under a sanitizer), and a
-  // pointer that stays still sends nothing more.
-  int step = 0;
-  EXPECT_TRUE(WaitUntil([&] {
-    session_->MovePointer(x + (step++ % 2), y);
-    return (shot = session_->TakeScreenshot()) && GlowPixels(*shot) > 20;
-  }, 15s))
+  ASSERT_TRUE(session_->MovePointer(x, y));
+  EXPECT_TRUE(WaitUntil([&] { return (shot = session_->TakeScreenshot()) && GlowPixels(*shot) > 20; }, 5s))
       << "the button does not light under the pointer at " << x << "," << y << " of the dialog at " << area.left
       << "," << area.top << "-" << area.right << "," << area.bottom;
   ASSERT_TRUE(session_->MovePointer(kWidth - 10, kHeight - 10));
