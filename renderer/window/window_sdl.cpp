@@ -286,29 +286,28 @@ bool CreateRendererWindow(const char* title, int width, int height, int bits, bo
   // X11 or Wayland, as the saver chose, and nothing else: without a display,
   // SDL would otherwise settle for another driver (off-screen, console) and
   // draw, unseen and unstoppable, forever.
-  const bool on_wayland = SessionDisplay(RendererInHostWindow()) == DisplayKind::Wayland;
+  // Inside a host's window the host owns the screen, cursor and keyboard.
+  const bool hosted = RendererInHostWindow();
+  const bool on_wayland = SessionDisplay(hosted) == DisplayKind::Wayland;
   if (on_wayland && !WaylandSeatOffered()) {
     std::fprintf(stderr, "%s: the Wayland compositor offers no input seat; nothing is shown\n", kProgramName);
     return false;
   }
   SDL_SetHint(SDL_HINT_VIDEODRIVER, on_wayland ? "wayland" : "x11");
-  // On Wayland SDL would hold an idle inhibitor on its surface: the idle
-  // daemon that started the run would then never see the user come back
-  // (no resume), nor blank or power down after it, as it is set up to.
-  if (on_wayland) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // SDL connects to the session's message bus at start. In a session without
   // one, the bus library would launch a bus daemon for the display, which
   // stays running after the renderer has ended (and costs the start its
   // launch); the renderer needs no service from a bus that nobody else uses.
   const char* bus = getenv("DBUS_SESSION_BUS_ADDRESS");
   if (bus == nullptr || *bus == '\0') setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-  // Inside a host's window the host owns the screen, cursor and keyboard,
-  // and blanks and powers down the monitor on its own schedule: SDL must not
-  // suspend the server's screen saver (and its power-saving timers) nor ask
-  // the session bus to inhibit it, as it does by default. Alone, the
-  // renderer is the screen saver, and keeps SDL's default.
-  const bool hosted = RendererInHostWindow();
-  if (hosted) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // SDL's default keeps the screen awake: on X11 it suspends the server's
+  // screen saver (and its power-saving timers) and asks the session bus to
+  // inhibit it, on Wayland it holds an idle inhibitor on its surface. Alone
+  // on X11 the renderer is the screen saver and keeps that. Not in a host's
+  // window: the host blanks and powers down the monitor on its own schedule.
+  // Not on Wayland: the idle daemon that started the run would never see the
+  // user come back (no resume), nor blank or power down after it.
+  if (hosted || on_wayland) SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // What the bus's inhibit request names, where a desktop lists who keeps
   // the screen awake (SDL's default is "My SDL application", "Playing a game").
   SDL_SetHint(SDL_HINT_APP_NAME, "Oruna");
