@@ -278,19 +278,27 @@ bool WaylandSession::PressKey(const std::string& keysym, const std::string& x_wi
   // own: XWayland takes the keymap in first, or the key may go unseen.
   if (options_.compositor == Compositor::kSway)
     return RunClient({"wtype", "-s", "150", "-P", keysym, "-s", "30", "-p", keysym}) == 0;
-  if (!seat_display_.empty()) {
-    const std::unique_ptr<ChildProcess> xdotool = StartClient(
-        {"xdotool", "mousemove", std::to_string(options_.width / 2), std::to_string(options_.height / 2), "key",
-         keysym},
-        {{"DISPLAY", seat_display_}});
-    return xdotool->Wait(10s) == 0;
-  }
+  if (!seat_display_.empty())
+    return SeatInput({"mousemove", std::to_string(options_.width / 2), std::to_string(options_.height / 2), "key",
+                      keysym});
   // xdotool reports a failure after sending: it also reads the X focus,
   // which XWayland without a seat keyboard gives as PointerRoot. Having run
   // to its end is what counts.
   return !x_display_.empty() &&
          RunClient({"xdotool", "search", "--name", "^" + x_window_title + "$", "key", "--window", "%1", keysym})
              .has_value();
+}
+
+bool WaylandSession::MovePointer(int x, int y) const {
+  return !seat_display_.empty() && SeatInput({"mousemove", std::to_string(x), std::to_string(y)});
+}
+
+// weston's X11 back end shows the output as a window at the seat server's
+// origin, so the output's points are that screen's.
+bool WaylandSession::SeatInput(const std::vector<std::string>& xdotool_arguments) const {
+  std::vector<std::string> argv = {"xdotool"};
+  argv.insert(argv.end(), xdotool_arguments.begin(), xdotool_arguments.end());
+  return StartClient(argv, {{"DISPLAY", seat_display_}})->Wait(10s) == 0;
 }
 
 std::vector<pid_t> WaylandSession::CompositorDescendants() const {

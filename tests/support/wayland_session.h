@@ -112,6 +112,9 @@ class WaylandSession {
   // weston with an input seat gets the key from its Xvfb's keyboard, with
   // the pointer over the output, and passes it to the focused surface.
   bool PressKey(const std::string& keysym, const std::string& x_window_title) const;
+  // weston with an input seat only: moves the seat's pointer to (x, y) of
+  // the output, as a mouse would.
+  bool MovePointer(int x, int y) const;
 
   // Processes the compositor started (panel, background, XWayland...) and
   // their children, now.
@@ -126,6 +129,7 @@ class WaylandSession {
   bool StartWeston();
   bool StartSway();
   bool WaitForSocket();
+  bool SeatInput(const std::vector<std::string>& xdotool_arguments) const;
   std::vector<std::string> AsSessionUser(std::vector<std::string> argv) const;
   void ShareLeakSuppressions();
 

@@ -5,13 +5,16 @@
 // run ends on Escape (a virtual keyboard), and the single-instance rule
 // holds through the session markers. Headless weston has no input seat,
 // which SDL cannot start on: there the run ends at once and says why; weston
-// with a seat (its X11 back end in a private Xvfb) shows the scene.
+// with a seat (its X11 back end in a private Xvfb) shows the scene, and the
+// settings dialog's button follows that seat's pointer.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <thread>
 
 #include "test_support.h"
 #include "wayland_session.h"
@@ -30,6 +33,33 @@ bool AllBlack(const Screenshot& shot, int x0) {
     for (int x = x0; x < x0 + kWidth; x += 2)
       if (shot.At(x, y) != 0) return false;
   return true;
+}
+
+// The highlighted button's orange-to-yellow rim, which nothing else on the
+// dialog or the desktop shows.
+size_t GlowPixels(const Screenshot& shot) {
+  return static_cast<size_t>(std::count_if(shot.pixels.begin(), shot.pixels.end(), [](uint32_t rgb) {
+    const uint32_t r = rgb >> 16 & 0xff, g = rgb >> 8 & 0xff, b = rgb & 0xff;
+    return r > 200 && g > 110 && g < 215 && b < 140;
+  }));
+}
+
+struct Area {
+  int left = 0, top = 0, right = -1, bottom = -1;
+  bool operator==(const Area&) const = default;
+};
+
+// The box around every pixel below the panel that is neither the desktop's
+// green nor a shadow over it (dark, with little red and blue).
+Area DialogArea(const Screenshot& shot) {
+  Area area{shot.width, shot.height, -1, -1};
+  for (int y = 40; y < shot.height; ++y)
+    for (int x = 0; x < shot.width; ++x) {
+      const uint32_t rgb = shot.At(x, y);
+      if ((rgb >> 16 & 0xff) < 48 && (rgb & 0xff) < 48) continue;
+      area = {std::min(area.left, x), std::min(area.top, y), std::max(area.right, x), std::max(area.bottom, y)};
+    }
+  return area;
 }
 
 class WaylandNativeRun : public ::testing::Test {
@@ -167,6 +197,55 @@ TEST_F(WaylandNativeRun, WestonTheSceneCoversItsOutputAndEscapeEndsBoth) {
   EXPECT_TRUE(WaitUntil([&] {
     return (shot = session_->TakeScreenshot()) && CountPixels(*shot, kDesktopBackground) > 0;
   }, 5s)) << "the desktop is back";
+  EXPECT_TRUE(session_->End());
+}
+
+// The settings dialog on GTK's Wayland backend: its button lights up while
+// the seat's pointer is over it, goes back when the pointer moves to the
+// dialog's own surface or off every surface of ours, and lights again on the
+// next visit: driven by the pointer's enter and motion over our surface and
+// by the poll's answer of which of our windows is under it.
+TEST_F(WaylandNativeRun, WestonTheDialogsButtonLightsUnderThePointerEachTimeAndNotAfterItLeaves) {
+  Start(Compositor::kWeston, /*input_seat=*/true);
+  std::unique_ptr<ChildProcess> dialog = Saver("/c");
+  std::optional<Screenshot> shot;
+  Area area, last;
+  // Drawn once two screenshots in a row show the same dialog.
+  ASSERT_TRUE(WaitUntil([&] {
+    last = area;
+    if (!(shot = session_->TakeScreenshot())) return false;
+    area = DialogArea(*shot);
+    return area == last && area.right - area.left > 300;
+  }, 20s)) << "no dialog";
+  EXPECT_EQ(GlowPixels(*shot), 0u);
+  // Moves the pointer to (x, y) until the screenshots agree with `lit`, and
+  // they must still agree after the pointer has rested there for several of
+  // the button's 100 ms polls. The pointer goes a pixel to and fro, as a
+  // hand's does: a dialog just drawn may not take input yet.
+  auto LitAt = [&](int x, int y, bool lit) {
+    int step = 0;
+    auto agrees = [&] { return (shot = session_->TakeScreenshot()) && (GlowPixels(*shot) > 20) == lit; };
+    if (!WaitUntil([&] { return session_->MovePointer(x + (step++ % 2), y) && agrees(); }, 15s)) return false;
+    std::this_thread::sleep_for(500ms);
+    return agrees();
+  };
+  // The first of the two buttons at the bottom right ("設定"), a point of the
+  // dialog's own surface beside its controls, and a point off the dialog.
+  const int button_x = area.right - 133, button_y = area.bottom - 34;
+  const int dialog_x = area.left + 20, dialog_y = (area.top + area.bottom) / 2;
+  const std::string where = " of the dialog at " + std::to_string(area.left) + "," + std::to_string(area.top) +
+                            "-" + std::to_string(area.right) + "," + std::to_string(area.bottom);
+  for (int visit = 1; visit <= 2; ++visit) {
+    EXPECT_TRUE(LitAt(button_x, button_y, true)) << "visit " << visit << ": the button does not light at "
+                                                 << button_x << "," << button_y << where;
+    EXPECT_TRUE(LitAt(dialog_x, dialog_y, false)) << "visit " << visit << ": the button stays lit with the "
+                                                  << "pointer on the dialog at " << dialog_x << "," << dialog_y;
+  }
+  EXPECT_TRUE(LitAt(button_x, button_y, true)) << "visit 3: the button does not light";
+  EXPECT_TRUE(LitAt(kWidth - 10, kHeight - 10, false)) << "the button stays lit after the pointer left the dialog";
+  dialog->Kill(SIGTERM);
+  EXPECT_TRUE(dialog->Wait(5s).has_value());
+  EXPECT_TRUE(NothingLeft());
   EXPECT_TRUE(session_->End());
 }
 
